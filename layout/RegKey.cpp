@@ -1,0 +1,140 @@
+#include "layout/RegKey.h"
+#include <shlwapi.h>
+#include <cwchar>
+#include <string>
+
+CRegKey::CRegKey(const wchar_t* path, REGSAM access, DWORD options)
+    : m_path(path), m_options(options), m_access(access)
+{
+    Open();
+}
+
+CRegKey::CRegKey(const wchar_t* path, const wchar_t* subkey, REGSAM access, DWORD options)
+    : m_options(options), m_access(access)
+{
+    std::wstring full = path ? path : L"";
+    if (subkey && *subkey) {
+        full += L'\\';
+        full += subkey;
+    }
+    m_path = full.c_str();
+    Open();
+}
+
+bool CRegKey::Open()
+{
+    Close();
+    SECURITY_ATTRIBUTES sa = { sizeof(sa), nullptr, TRUE };
+    HKEY key = nullptr;
+    const LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, m_options,
+                                        m_access, &sa, &key, nullptr);
+    if (status != ERROR_SUCCESS)
+        return false;
+    m_key = key;
+    return true;
+}
+
+void CRegKey::Close()
+{
+    if (m_key) {
+        RegCloseKey(m_key);
+        m_key = nullptr;
+    }
+}
+
+bool CRegKey::Descend(const wchar_t* subkey)
+{
+    if (!m_key || !subkey || !*subkey)
+        return false;
+    Close();
+    std::wstring path = m_path.c_str();
+    path += L'\\';
+    path += subkey;
+    m_path = path.c_str();
+    return Open();
+}
+
+bool CRegKey::Ascend()
+{
+    if (!m_key)
+        return false;
+    Close();
+    std::wstring path = m_path.c_str();
+    const size_t cut = path.rfind(L'\\');
+    if (cut == std::wstring::npos)
+        return false;
+    path.resize(cut);
+    m_path = path.c_str();
+    return Open();
+}
+
+bool CRegKey::DeleteSubKey(const wchar_t* name)
+{
+    if (!m_key)
+        return false;
+    return SHDeleteKeyW(m_key, name) == ERROR_SUCCESS;
+}
+
+bool CRegKey::EnumSubKey(DWORD index, wchar_t* name) const
+{
+    if (!m_key)
+        return false;
+    DWORD chars = kNameBufferChars;
+    return RegEnumKeyExW(m_key, index, name, &chars, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool CRegKey::EnumValue(DWORD index, wchar_t* name, DWORD* type, BYTE* data, DWORD* dataSize) const
+{
+    if (!m_key)
+        return false;
+    DWORD chars = kNameBufferChars;
+    return RegEnumValueW(m_key, index, name, &chars, nullptr, type, data, dataSize) == ERROR_SUCCESS;
+}
+
+DWORD CRegKey::ReadNumber(const wchar_t* name, DWORD defaultValue) const
+{
+    if (!m_key)
+        return defaultValue;
+    DWORD type = 0;
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (RegQueryValueExW(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
+        || type != REG_DWORD || size != sizeof(DWORD))
+        return defaultValue;
+    return value;
+}
+
+bool CRegKey::ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity, const wchar_t* defaultText) const
+{
+    if (!buffer || capacity == 0)
+        return false;
+    DWORD size = capacity * sizeof(wchar_t);
+    if (m_key && RegQueryValueExW(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
+        // The stored data need not end in a NUL: terminate inside the buffer.
+        const DWORD chars = size / sizeof(wchar_t);
+        if (chars == 0)
+            buffer[0] = L'\0';
+        else if (buffer[chars - 1] != L'\0')
+            buffer[chars < capacity ? chars : capacity - 1] = L'\0';
+        return true;
+    }
+    lstrcpynW(buffer, defaultText ? defaultText : L"", static_cast<int>(capacity));
+    return false;
+}
+
+bool CRegKey::WriteNumber(const wchar_t* name, DWORD value)
+{
+    if (!m_key)
+        return false;
+    return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+}
+
+bool CRegKey::WriteText(const wchar_t* name, const wchar_t* text)
+{
+    if (!m_key)
+        return false;
+    if (!text)
+        text = L"";
+    const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
+    return RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
+}

@@ -1,0 +1,47 @@
+#pragma once
+#include <windows.h>
+#include "layout/WideString.h"
+
+// A key path under HKEY_CURRENT_USER with its open handle. Opening always
+// creates the missing keys on the path. Every registry access of both
+// deliverables goes through this class. Failures give false or the default.
+class CRegKey
+{
+public:
+    CRegKey(const wchar_t* path, REGSAM access, DWORD options = 0);
+    CRegKey(const wchar_t* path, const wchar_t* subkey, REGSAM access, DWORD options = 0);
+    ~CRegKey() { Close(); }
+    CRegKey(const CRegKey&) = delete;
+    CRegKey& operator=(const CRegKey&) = delete;
+
+    bool Open();
+    void Close();
+    bool IsOpen() const { return m_key != nullptr; }
+    HKEY Handle() const { return m_key; }
+    const wchar_t* Path() const { return m_path.c_str(); }
+
+    bool Descend(const wchar_t* subkey);
+    bool Ascend();
+
+    // Removes the subkey with its whole subtree.
+    bool DeleteSubKey(const wchar_t* name);
+
+    // name receives at most kNameBufferChars characters including the NUL.
+    bool EnumSubKey(DWORD index, wchar_t* name) const;
+    bool EnumValue(DWORD index, wchar_t* name, DWORD* type, BYTE* data, DWORD* dataSize) const;
+
+    // A value counts only when it is a REG_DWORD of 4 bytes.
+    DWORD ReadNumber(const wchar_t* name, DWORD defaultValue) const;
+    // Reads a text of at most capacity - 1 characters; the buffer is always
+    // terminated. A failed read or a value that does not fit gives the default.
+    bool ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity, const wchar_t* defaultText) const;
+
+    bool WriteNumber(const wchar_t* name, DWORD value);
+    bool WriteText(const wchar_t* name, const wchar_t* text);
+
+private:
+    HKEY m_key = nullptr;
+    CWideString m_path;
+    DWORD m_options;
+    REGSAM m_access;
+};

@@ -1,0 +1,49 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include "layout/LayoutFlavor.h"
+
+// Maps HKEY_CURRENT_USER onto a scratch key for the life of the object, so
+// that tests of the store and settings never touch a real user's layouts.
+class CScopedUserHive
+{
+public:
+    CScopedUserHive();
+    ~CScopedUserHive();
+    CScopedUserHive(const CScopedUserHive&) = delete;
+    CScopedUserHive& operator=(const CScopedUserHive&) = delete;
+    // The scratch key, opened on the real hive (for checks that bypass the override).
+    HKEY Scratch() const { return m_scratch; }
+
+private:
+    std::wstring m_name;
+    HKEY m_scratch = nullptr;
+};
+
+// A fresh empty folder under the temp folder, removed with its files.
+class CScratchFolder
+{
+public:
+    CScratchFolder();
+    ~CScratchFolder();
+    const std::wstring& Path() const { return m_path; }
+    std::wstring File(const wchar_t* name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+// Folder of the test program (build/bin), where the deliverables are too.
+std::wstring BinFolder();
+
+// The two deliverables' string tables, loaded from their binaries.
+HINSTANCE ShellExtResources();
+HINSTANCE CliResources();
+CLayoutFlavor TestShellExtFlavor();
+CLayoutFlavor TestCliFlavor();
+
+// Reads a whole file as bytes.
+std::string ReadFileBytes(const std::wstring& path);
+// UTF-8 <-> UTF-16 for messages in test output.
+std::string Narrow(const std::wstring& text);
+std::wstring Widen(const std::string& text);
