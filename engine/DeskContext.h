@@ -1,0 +1,53 @@
+#pragma once
+#include <windows.h>
+#include <unknwn.h>
+#include "layout/DisplayConfig.h"
+#include "layout/LayoutFlavor.h"
+
+// The seven settings of the shell extension, in their stored order.
+struct CDeskSettings
+{
+    DWORD cascadeSave = 1;
+    DWORD cascadeRestore = 1;
+    DWORD cascadeCustom = 1;
+    DWORD cascadeHilite = 1;
+    DWORD confirmSave = 1;
+    DWORD confirmRestore = 0;
+    DWORD forceVisible = 0;
+};
+
+// The state that the shell extension's commands share: one per context menu
+// handler object. The handler derives from it.
+class CDeskContext
+{
+public:
+    explicit CDeskContext(HINSTANCE resources);
+    virtual ~CDeskContext();
+    CDeskContext(const CDeskContext&) = delete;
+    CDeskContext& operator=(const CDeskContext&) = delete;
+
+    CLayoutFlavor flavor;
+    CDisplayConfig display;          // captured by each command; holds the icon size
+    DWORD ccVersion = 0;             // common-controls version, major << 16 | minor
+    bool ccFlag = false;             // version is 5.82 or later
+    bool currentFormat = false;      // set by the layout readers for the restore engine
+    CDeskSettings settings;
+    HWND owner = nullptr;            // owner of every message box of the commands
+
+    // The site that the shell gave the handler (counted reference).
+    void SetSiteUnknown(IUnknown* site);
+    IUnknown* SiteUnknown() const { return m_site; }
+
+    // Loads a string of the module's string table (three rotating buffers).
+    const wchar_t* Text(UINT id) const;
+
+    // Every message box of the commands goes through here, owned by owner.
+    int ShowMessage(const wchar_t* text, UINT type) const;
+
+    // Tests replace the message box function; null restores MessageBoxW.
+    using MessageBoxFn = int (*)(HWND, const wchar_t*, const wchar_t*, UINT);
+    static void SetMessageBoxFunction(MessageBoxFn fn);
+
+private:
+    IUnknown* m_site = nullptr;
+};
