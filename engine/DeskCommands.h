@@ -1,0 +1,30 @@
+#pragma once
+#include <windows.h>
+#include <memory>
+#include "engine/DeskContext.h"
+#include "layout/Capture.h"
+
+// The shell extension's desktop commands. Each finds the desktop list view,
+// refreshes the probes and captures the display configuration itself.
+void SaveDesktopCommand(CDeskContext& context);
+// Returns the restore engine's result, or 0 when nothing was restored.
+int RestoreDesktopCommand(CDeskContext& context);
+void HighlightUnmatchedCommand(CDeskContext& context);
+
+// The search for the desktop list view window ("Progman", then any top-level
+// window, holding "SHELLDLL_DefView" holding "SysListView32"); null when none.
+HWND FindDesktopListView();
+
+// Opens and releases the shell's desktop view, refreshing the icon size and
+// the common-controls probes of the context.
+void ProbeDesktopView(CDeskContext& context);
+
+// Restores a layout: selector 0 reads the store (source = layout name),
+// 1 a layout file (source = path); any other selector returns 0 at once.
+// The caller has captured the display configuration. Returns 1 when the
+// layout was read and placed, 0 otherwise.
+int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* source, int selector);
+
+// The capture of the desktop through the list view (and the shell view of the
+// context's site), for the layout store and layout file writers.
+std::unique_ptr<CLayoutCapture> MakeListViewCapture(CDeskContext& context, HWND listView);

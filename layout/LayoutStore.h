@@ -1,0 +1,43 @@
+#pragma once
+#include <vector>
+#include "layout/Capture.h"
+#include "layout/DisplayConfig.h"
+#include "layout/IconRecord.h"
+#include "layout/LayoutFlavor.h"
+
+// The registry layout store: HKEY_CURRENT_USER "Software\Quenlo\Tovak", one
+// subkey per layout name. The store key's values are the shell extension's
+// settings.
+
+// A layout name may be neither empty nor hold a backslash (it would name a
+// key nested below the store).
+bool IsValidLayoutName(const wchar_t* name);
+
+enum class SaveResult
+{
+    Saved,        // the layout key was replaced by the captured records
+    InvalidName,  // empty, or holds a backslash: nothing was written
+    Unreachable,  // the desktop could not be reached: the stored layout is untouched
+    StoreFailed,  // the store key could not be opened for writing
+};
+
+// Replaces the layout of that name with the captured records; *written gets
+// the number of records handed to the store (0 when not saved).
+SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written);
+
+// Clears and fills records; positions come back in desktop list view
+// coordinates. forceVisible (shell extension) moves positions that lie on no
+// monitor to the primary centre. *currentFormat tells whether the layout
+// carried the format version. Returns the number of records read.
+int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
+               bool forceVisible, CIconRecordArray& records, bool* currentFormat);
+
+// Names of the store's subkeys in the registry's enumeration order.
+std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor);
+
+bool DeleteLayout(const CLayoutFlavor& flavor, const wchar_t* name);
+
+// "Icon" followed by four decimal digits (only the first eight characters count).
+bool IsOldIconKeyName(const wchar_t* name);
+// Deletes the subkey when its name has the old icon key form.
+bool RemoveOldIconKey(const CLayoutFlavor& flavor, const wchar_t* name);
