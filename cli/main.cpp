@@ -1,8 +1,6 @@
-#include <windows.h>
-#include <cstdio>
+#include "cli/CliMain.h"
 
-int wmain(int, wchar_t**)
+int wmain(int argc, wchar_t** argv)
 {
-    fwprintf(stdout, L"OstrelCli\n");
-    return 0;
+    return RunOstrelCli(argc, argv);
 }

@@ -1,0 +1,211 @@
+#include "cli/CliFlows.h"
+#include <vector>
+#include "cli/AsciiNoCase.h"
+#include "cli/ConsoleInput.h"
+#include "cli/ConsoleQuestion.h"
+#include "cli/access/CliContext.h"
+#include "cli/access/ConsoleOut.h"
+#include "cli/access/DesktopView.h"
+#include "engine/DeskCommands.h"
+#include "layout/LayoutFile.h"
+#include "layout/LayoutStore.h"
+
+namespace {
+
+// Captures the process-wide display configuration for one flow and releases
+// its monitor list when the flow ends.
+class CDisplayCapture
+{
+public:
+    CDisplayCapture() : m_count(Cli().display.Capture()) {}
+    ~CDisplayCapture() { Cli().display.Release(); }
+    CDisplayCapture(const CDisplayCapture&) = delete;
+    CDisplayCapture& operator=(const CDisplayCapture&) = delete;
+
+    int MonitorCount() const { return m_count; }
+    CWideString FullLayoutName() const { return Cli().display.LayoutName(m_count, true, Cli().flavor); }
+
+private:
+    int m_count;
+};
+
+// Keeps a window from redrawing. Only one window of the system can be locked
+// at a time: when the lock is refused, the unlock must not lift another
+// program's lock.
+class CWindowUpdateLock
+{
+public:
+    explicit CWindowUpdateLock(HWND window) : m_locked(LockWindowUpdate(window) != FALSE) {}
+    ~CWindowUpdateLock()
+    {
+        if (m_locked)
+            LockWindowUpdate(nullptr);
+    }
+    CWindowUpdateLock(const CWindowUpdateLock&) = delete;
+    CWindowUpdateLock& operator=(const CWindowUpdateLock&) = delete;
+
+private:
+    bool m_locked;
+};
+
+HWND LocateListView()
+{
+    const HWND listView = FindDesktopListView();
+    if (!listView)
+        OutText(OutStream::Err, L"Could not locate Desktop ListView.\n");
+    return listView;
+}
+
+void GuardedRestore(HWND listView, const wchar_t* source, bool fromStore)
+{
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    CWindowUpdateLock lock(listView);
+    RestoreFromCli(source, fromStore);
+}
+
+void ReportInvalidName(const wchar_t* name)
+{
+    OutPrint(OutStream::Err, L"Invalid layout name: '%s'\nA layout name cannot contain '\\'.\n", name);
+}
+
+// Asks (unless answerYes) and restores a layout that the store holds.
+void ConfirmAndRestore(HWND listView, bool answerYes, const wchar_t* storedName)
+{
+    if (!answerYes) {
+        const CWideString question = CWideString::Format(L"Restore Icon Locations for:\n\t%s", storedName);
+        if (!AskYesNo(question.c_str()))
+            return;
+    }
+    GuardedRestore(listView, storedName, true);
+}
+
+} // namespace
+
+void SaveToStore(bool answerYes, const wchar_t* name)
+{
+    if (name && *name && !IsValidLayoutName(name)) {
+        ReportInvalidName(name);
+        return;
+    }
+    CDesktopViewPair pair;
+    if (!pair.Open())
+        return;
+    ProbeIconSize(pair.View());
+    CDisplayCapture display;
+    const CWideString target = (name && *name) ? CWideString(name) : display.FullLayoutName();
+
+    if (!answerYes) {
+        const CWideString question = CWideString::Format(L"Save Icon Locations for:\n%s", target.c_str());
+        if (!AskYesNo(question.c_str()))
+            return;
+    }
+
+    const std::unique_ptr<CLayoutCapture> capture = MakeShellViewCapture(pair);
+    if (!capture) {
+        OutText(OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
+        return;
+    }
+    int written = 0;
+    switch (SaveLayout(Cli().flavor, target.c_str(), *capture, &written)) {
+    case SaveResult::Saved:
+        if (written > 0)
+            OutPrint(OutStream::Out, L"Layout: %s\nOstrel: saved %d Icons\n", target.c_str(), written);
+        break;
+    case SaveResult::InvalidName:
+        ReportInvalidName(target.c_str());
+        break;
+    case SaveResult::Unreachable:
+        OutText(OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
+        break;
+    case SaveResult::StoreFailed:
+        OutText(OutStream::Err, L"Could not open the layout store: layout not saved.\n");
+        break;
+    }
+}
+
+void SaveToFile(const wchar_t* path)
+{
+    CDesktopViewPair pair;
+    if (!pair.Open())
+        return;
+    const std::unique_ptr<CLayoutCapture> capture = MakeShellViewCapture(pair);
+    if (!capture) {
+        OutText(OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
+        return;
+    }
+    int written = 0;
+    switch (SaveLayoutFile(Cli().flavor, path, *capture, &written)) {
+    case FileSaveResult::Saved:
+        if (written > 0)
+            OutPrint(OutStream::Out, L"Layout File: %s\nOstrel: saved %d Icons\n", path, written);
+        break;
+    case FileSaveResult::Unreachable:
+        OutText(OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
+        break;
+    case FileSaveResult::CannotCreate:
+        OutPrint(OutStream::Err, L"Could not create the layout file: %s\n", path);
+        break;
+    }
+}
+
+void RestoreFromFile(const wchar_t* path)
+{
+    const HWND listView = LocateListView();
+    if (!listView)
+        return;
+    CDisplayCapture display;
+    GuardedRestore(listView, path, false);
+}
+
+void RestoreByName(bool answerYes, const wchar_t* name)
+{
+    const HWND listView = LocateListView();
+    if (!listView)
+        return;
+    ProbeIconSize(nullptr);
+    CDisplayCapture display;
+    const CWideString target = (name && *name) ? CWideString(name) : display.FullLayoutName();
+
+    const std::vector<CWideString> layouts = ListLayouts(Cli().flavor);
+    const CWideString* stored = nullptr;
+    for (const CWideString& layout : layouts) {
+        if (EqualsAsciiNoCase(layout.c_str(), target.c_str())) {
+            stored = &layout;
+            break;
+        }
+    }
+    if (!stored) {
+        OutPrint(OutStream::Err, L"Layout not found: %s.\n", target.c_str());
+        return;
+    }
+    ConfirmAndRestore(listView, answerYes, stored->c_str());
+}
+
+void ChooseLayout(bool answerYes)
+{
+    const HWND listView = LocateListView();
+    if (!listView)
+        return;
+    ProbeIconSize(nullptr);
+    CDisplayCapture display;
+
+    const std::vector<CWideString> layouts = ListLayouts(Cli().flavor);
+    OutPrint(OutStream::Out, L"Current Resolution: %s\n\n", display.FullLayoutName().c_str());
+    const size_t listed = layouts.size() < kSelectionKeyCount ? layouts.size() : kSelectionKeyCount;
+    for (size_t i = 0; i < listed; ++i)
+        OutPrint(OutStream::Out, L"%c) %s\n", kSelectionKeys[i], layouts[i].c_str());
+
+    OutText(OutStream::Out, L"Choose Layout (press ESC to cancel): ");
+    const int key = ReadKey();
+    if (key == kNoKey) {
+        OutText(OutStream::Out, L"\n");
+        return;
+    }
+    for (size_t i = 0; i < listed; ++i) {
+        if (key != kSelectionKeys[i])
+            continue;
+        OutPrint(OutStream::Out, L"%c\n\n", kSelectionKeys[i]);
+        ConfirmAndRestore(listView, answerYes, layouts[i].c_str());
+        return;
+    }
+}

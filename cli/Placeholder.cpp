@@ -1,2 +1,0 @@
-// Keeps the command-line library non-empty until the flows land.
-int OstrelCliPlaceholder() { return 0; }
