@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <memory>
 #include "engine/DeskContext.h"
+#include "engine/DesktopWindow.h"
 #include "layout/Capture.h"
 
 // The shell extension's desktop commands. Each finds the desktop list view,
@@ -11,9 +12,10 @@ void SaveDesktopCommand(CDeskContext& context);
 int RestoreDesktopCommand(CDeskContext& context);
 void HighlightUnmatchedCommand(CDeskContext& context);
 
-// The search for the desktop list view window ("Progman", then any top-level
-// window, holding "SHELLDLL_DefView" holding "SysListView32"); null when none.
-HWND FindDesktopListView();
+// The layout of the current display configuration: the first stored name
+// equal to the full layout name, else to the base layout name, letter case
+// counting. Absent when the store holds neither.
+CWideString FindCurrentLayout(CDeskContext& context, int monitorCount);
 
 // Opens and releases the shell's desktop view, refreshing the icon size and
 // the common-controls probes of the context.

@@ -2,10 +2,22 @@
 #include <windows.h>
 #include <shobjidl.h>
 #include <memory>
+#include <vector>
+#include "engine/ComOwners.h"
+#include "engine/DesktopWindow.h"
 #include "layout/Capture.h"
+#include "layout/IconRecord.h"
 
 // The shell's view of the desktop as the command-line tool reaches it from its
-// own process: the desktop folder view and the desktop folder.
+// own process. Every call on these interfaces is carried out by the shell in
+// its own process, and the desktop may change between two calls.
+
+// The interface riid of the shell view that shows the desktop, reached
+// through the running shell's shell windows object. Fails with the status of
+// the step that failed; E_FAIL when no desktop window is registered.
+HRESULT OpenDesktopViewInterface(REFIID riid, void** result);
+
+// The desktop folder view and the desktop folder.
 class CDesktopViewPair
 {
 public:
@@ -29,6 +41,36 @@ private:
 // Updates the process-wide icon size from the view; with a null view, opens
 // one for the probe alone.
 void ProbeIconSize(IFolderView2* view);
+
+// Sets the process-wide common-controls version and flag.
+void ProbeCliCommonControls();
+
+// One desktop item as read through the view.
+struct CDesktopItem
+{
+    int index = -1;
+    CItemIdList child;
+    wchar_t name[260];        // SHGDN_NORMAL
+    wchar_t parsingName[260]; // SHGDN_FORPARSING
+    POINT position = {};
+};
+
+// Number of items in the view (SVGIO_ALLVIEW).
+HRESULT DesktopItemCount(const CDesktopViewPair& pair, int& count);
+// Reads the item at index, with its position when withPosition is set. False
+// when the item, either of its names or its position cannot be read (the
+// desktop changed since the count was read): such an item is left out.
+bool ReadDesktopItem(const CDesktopViewPair& pair, int index, bool withPosition, CDesktopItem& item);
+
+// Width and height of one icon cell.
+bool ReadCellSpacing(IFolderView2* view, SIZE& spacing);
+// Moves the items with one call (SVSI_POSITIONITEM).
+HRESULT PositionItems(IFolderView2* view, UINT count, PCUITEMID_CHILD* children, const POINT* points);
+
+// Indices, ascending, of the items whose display name and parsing name equal
+// the Name and Path of no record still unclaimed, letter case counting. False
+// when the view cannot count its items.
+bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched);
 
 // The capture of the desktop through the view pair, for the writers.
 std::unique_ptr<CLayoutCapture> MakeShellViewCapture(CDesktopViewPair& pair);

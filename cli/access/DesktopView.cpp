@@ -1,0 +1,192 @@
+#include "cli/access/DesktopView.h"
+#include <exdisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <string>
+#include <unordered_map>
+#include "cli/access/CliContext.h"
+#include "cli/access/ConsoleOut.h"
+#include "engine/ComCtlVersion.h"
+
+namespace {
+
+// Owns a VARIANT.
+class CVariant
+{
+public:
+    CVariant() { VariantInit(&m_value); }
+    ~CVariant() { VariantClear(&m_value); }
+    CVariant(const CVariant&) = delete;
+    CVariant& operator=(const CVariant&) = delete;
+    VARIANT* Get() { return &m_value; }
+
+private:
+    VARIANT m_value;
+};
+
+bool ReadName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags, wchar_t (&buffer)[260])
+{
+    STRRET strret = {};
+    if (FAILED(folder->GetDisplayNameOf(child, flags, &strret)))
+        return false;
+    // StrRetToBufW frees the text the STRRET may carry.
+    return SUCCEEDED(StrRetToBufW(&strret, child, buffer, ARRAYSIZE(buffer)));
+}
+
+} // namespace
+
+HRESULT OpenDesktopViewInterface(REFIID riid, void** result)
+{
+    *result = nullptr;
+    CComRef<IShellWindows> windows;
+    HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr,
+                                  CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                  IID_IShellWindows, windows.PutVoid());
+    if (FAILED(hr))
+        return hr;
+
+    CVariant location;
+    V_VT(location.Get()) = VT_I4;
+    V_I4(location.Get()) = CSIDL_DESKTOP;
+    CVariant root;
+    long window = 0;
+    CComRef<IDispatch> dispatch;
+    hr = windows->FindWindowSW(location.Get(), root.Get(), SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, dispatch.Put());
+    if (FAILED(hr))
+        return hr;
+    // Without a registered desktop window the call succeeds (S_FALSE) and
+    // hands out nothing.
+    if (!dispatch)
+        return E_FAIL;
+
+    CComRef<IServiceProvider> provider;
+    hr = dispatch.Query(IID_IServiceProvider, provider);
+    if (FAILED(hr))
+        return hr;
+    CComRef<IShellBrowser> browser;
+    hr = provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.PutVoid());
+    if (FAILED(hr))
+        return hr;
+    CComRef<IShellView> view;
+    hr = browser->QueryActiveShellView(view.Put());
+    if (FAILED(hr))
+        return hr;
+    if (!view)
+        return E_FAIL;
+    return view->QueryInterface(riid, result);
+}
+
+bool CDesktopViewPair::Open()
+{
+    Release();
+    HRESULT hr = OpenDesktopViewInterface(IID_IFolderView2, reinterpret_cast<void**>(&m_view));
+    if (SUCCEEDED(hr))
+        hr = m_view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&m_folder));
+    if (SUCCEEDED(hr) && m_view && m_folder)
+        return true;
+    Release();
+    OutText(OutStream::Err, L"Could not get IShellFolder or IFolderView2.\n");
+    return false;
+}
+
+void CDesktopViewPair::Release()
+{
+    if (m_folder) {
+        m_folder->Release();
+        m_folder = nullptr;
+    }
+    if (m_view) {
+        m_view->Release();
+        m_view = nullptr;
+    }
+}
+
+void ProbeIconSize(IFolderView2* view)
+{
+    CComRef<IFolderView2> opened;
+    if (!view) {
+        if (FAILED(OpenDesktopViewInterface(IID_IFolderView2, opened.PutVoid())))
+            return;
+        view = opened.Get();
+    }
+    FOLDERVIEWMODE mode = FVM_AUTO;
+    int size = -1;
+    if (SUCCEEDED(view->GetViewModeAndIconSize(&mode, &size)))
+        Cli().display.SetIconSize(size);
+}
+
+void ProbeCliCommonControls()
+{
+    Cli().ccVersion = ProbeCommonControlsVersion(nullptr);
+    Cli().ccFlag = HasViewFlagsSupport(Cli().ccVersion);
+}
+
+HRESULT DesktopItemCount(const CDesktopViewPair& pair, int& count)
+{
+    count = 0;
+    return pair.View()->ItemCount(SVGIO_ALLVIEW, &count);
+}
+
+bool ReadDesktopItem(const CDesktopViewPair& pair, int index, bool withPosition, CDesktopItem& item)
+{
+    item.index = index;
+    item.position = {};
+    ZeroMemory(item.name, sizeof(item.name));
+    ZeroMemory(item.parsingName, sizeof(item.parsingName));
+    if (FAILED(pair.View()->Item(index, item.child.Put())) || !item.child)
+        return false;
+    if (!ReadName(pair.Folder(), item.child.Get(), SHGDN_NORMAL, item.name) ||
+        !ReadName(pair.Folder(), item.child.Get(), SHGDN_FORPARSING, item.parsingName))
+        return false;
+    if (withPosition && FAILED(pair.View()->GetItemPosition(item.child.Get(), &item.position)))
+        return false;
+    return true;
+}
+
+bool ReadCellSpacing(IFolderView2* view, SIZE& spacing)
+{
+    POINT pt = {};
+    if (FAILED(view->GetSpacing(&pt)))
+        return false;
+    spacing = { pt.x, pt.y };
+    return true;
+}
+
+HRESULT PositionItems(IFolderView2* view, UINT count, PCUITEMID_CHILD* children, const POINT* points)
+{
+    return view->SelectAndPositionItems(count, children, const_cast<POINT*>(points), SVSI_POSITIONITEM);
+}
+
+bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched)
+{
+    unmatched.clear();
+    int count = 0;
+    if (FAILED(DesktopItemCount(pair, count)))
+        return false;
+
+    // Only how many records of each exact (Name, Path) are still unclaimed
+    // matters, not which of them claims an item.
+    std::unordered_map<std::wstring, int> unclaimed;
+    auto key = [](const wchar_t* name, const wchar_t* path) {
+        std::wstring text(name);
+        text.push_back(L'\0');
+        text.append(path);
+        return text;
+    };
+    for (const IconRecord& record : records)
+        ++unclaimed[key(record.Name.c_str(), record.Path.c_str())];
+
+    CDesktopItem item;
+    for (int index = 0; index < count; ++index) {
+        if (!ReadDesktopItem(pair, index, false, item))
+            continue;
+        auto found = unclaimed.find(key(item.name, item.parsingName));
+        if (found != unclaimed.end() && found->second > 0)
+            --found->second;
+        else
+            unmatched.push_back(index);
+    }
+    item.child.Reset();
+    return true;
+}

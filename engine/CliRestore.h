@@ -1,0 +1,66 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include <unordered_map>
+#include <vector>
+#include "cli/access/DesktopView.h"
+#include "engine/RestoreAccess.h"
+
+// The command-line tool's side of the restore: calls on the shell's desktop
+// folder view from another process. Candidates are the items of the current
+// item list whose display name equals the record's Name, letter case
+// ignored; the identity text is the parsing name. An item that a non-legacy
+// record takes is claimed. Placements are gathered and made with one call at
+// the end, one entry per item (the later record wins).
+class CFolderViewRestoreAccess : public CRestoreAccess
+{
+public:
+    CFolderViewRestoreAccess(const CDesktopViewPair& pair, const wchar_t* source) : m_pair(pair), m_source(source) {}
+
+    DWORD ReadViewFlags() override;
+    void SetViewFlags(DWORD mask, DWORD flags) override;
+    DWORD ArrangeMask() const override { return FWF_AUTOARRANGE | FWF_SNAPTOGRID; }
+    DWORD SnapMask() const override { return FWF_SNAPTOGRID; }
+    bool CellSpacing(SIZE& spacing) override;
+    bool ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched) override;
+    bool ItemRect(int index, SIZE spacing, RECT& rect) override;
+    void MoveItem(int index, POINT cell) override;
+    // Reads the current item list; false when the view holds no item.
+    bool BeginPlacement() override;
+    int NextCandidate(const IconRecord& record, int after) override;
+    Identity ReadIdentity(int candidate, CWideString& text) override;
+    bool Place(int candidate, POINT pt) override;
+    bool ClaimsItems() const override { return true; }
+    // Moves the gathered items and reports the count.
+    void Finish() override;
+
+    // Number of items the last Finish moved.
+    int Moved() const { return m_moved; }
+
+private:
+    struct CurrentItem
+    {
+        CItemIdList child;
+        std::wstring name;
+        std::wstring parsingName;
+        POINT position;
+    };
+    struct Move
+    {
+        int candidate;
+        POINT target;
+        bool active;
+    };
+
+    const CDesktopViewPair& m_pair;
+    const wchar_t* m_source;
+    // An unmatched item read by ItemRect, kept for the MoveItem that follows.
+    CItemIdList m_aside;
+    int m_asideIndex = -1;
+    std::vector<CurrentItem> m_items;
+    // Items by display name folded to lower case, ascending.
+    std::unordered_map<std::wstring, std::vector<int>> m_byName;
+    std::vector<Move> m_moves;
+    std::unordered_map<int, size_t> m_moveOf;
+    int m_moved = 0;
+};

@@ -1,0 +1,52 @@
+#pragma once
+#include <windows.h>
+#include <vector>
+#include "layout/IconRecord.h"
+
+// What the restore engine needs of the desktop. The shell extension answers
+// with list view messages from inside the shell, the command-line tool with
+// calls on the shell's folder view from its own process; the restore
+// algorithm itself (RunRestore) is the same for both.
+class CRestoreAccess
+{
+public:
+    // How a candidate icon identifies itself beyond its name.
+    enum class Identity
+    {
+        Text,       // the identity text was read
+        NoIdList,   // the icon has no ID list: it is taken on its name alone
+        Unreadable, // the icon cannot be identified: it is passed over
+    };
+
+    // Auto-arrange and snap-to-grid: the view flags, the mask of both and
+    // the mask of snap-to-grid alone.
+    virtual DWORD ReadViewFlags() = 0;
+    virtual void SetViewFlags(DWORD mask, DWORD flags) = 0;
+    virtual DWORD ArrangeMask() const = 0;
+    virtual DWORD SnapMask() const = 0;
+
+    virtual bool CellSpacing(SIZE& spacing) = 0;
+    // Ascending indices of the icons that no record claims.
+    virtual bool ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched) = 0;
+    // The rectangle that an unmatched icon covers; false when it is gone.
+    virtual bool ItemRect(int index, SIZE spacing, RECT& rect) = 0;
+    // Moves an unmatched icon onto a free cell (not read back).
+    virtual void MoveItem(int index, POINT cell) = 0;
+
+    // Prepares the candidate search; false ends the restore as failed.
+    virtual bool BeginPlacement() = 0;
+    // The next icon after `after` (-1: from the first) whose name equals the
+    // record's Name, letter case ignored; -1 when there is none.
+    virtual int NextCandidate(const IconRecord& record, int after) = 0;
+    virtual Identity ReadIdentity(int candidate, CWideString& text) = 0;
+    // Puts the icon at pt; true when it is (or will be) there.
+    virtual bool Place(int candidate, POINT pt) = 0;
+    // True when an icon that a non-legacy record took is out of the search
+    // for the later records of the pass.
+    virtual bool ClaimsItems() const = 0;
+    // Runs after the last pass, before snap-to-grid is put back.
+    virtual void Finish() = 0;
+
+protected:
+    ~CRestoreAccess() = default;
+};

@@ -1,0 +1,15 @@
+#pragma once
+#include <windows.h>
+#include "engine/RestoreAccess.h"
+#include "layout/IconRecord.h"
+
+// The restore, once the layout has been read and the desktop reached:
+// switches auto-arrange and snap-to-grid off (viewFlags: the common controls
+// know them), moves the icons that no record knows onto free cells of the
+// grid inside the work area, places every record's icon, repeating the whole
+// layout until a pass ends with every placed icon at its target (at most
+// kMaxPasses), and puts snap-to-grid back. False when the access failed
+// before the placement.
+constexpr int kMaxPasses = 100;
+bool RunRestore(CRestoreAccess& access, const CIconRecordArray& records, const RECT& workArea, bool viewFlags,
+                int* passes = nullptr);

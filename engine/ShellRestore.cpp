@@ -1,0 +1,124 @@
+#include "engine/ShellRestore.h"
+#include <commctrl.h>
+#include "engine/DeskCommands.h"
+#include "engine/RestoreEngine.h"
+#include "engine/ShellNames.h"
+#include "layout/LayoutFile.h"
+#include "layout/LayoutStore.h"
+
+DWORD CListViewRestoreAccess::ReadViewFlags()
+{
+    return m_listView.ExtendedStyle();
+}
+
+void CListViewRestoreAccess::SetViewFlags(DWORD mask, DWORD flags)
+{
+    m_listView.SetExtendedStyle(mask, flags);
+}
+
+DWORD CListViewRestoreAccess::ArrangeMask() const
+{
+    return LVS_EX_SNAPTOGRID | LVS_EX_AUTOAUTOARRANGE;
+}
+
+DWORD CListViewRestoreAccess::SnapMask() const
+{
+    return LVS_EX_SNAPTOGRID;
+}
+
+bool CListViewRestoreAccess::CellSpacing(SIZE& spacing)
+{
+    spacing = m_listView.CellSpacing();
+    return true;
+}
+
+bool CListViewRestoreAccess::ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched)
+{
+    unmatched = ScanUnmatchedIcons(m_listView, records);
+    return true;
+}
+
+bool CListViewRestoreAccess::ItemRect(int index, SIZE, RECT& rect)
+{
+    return m_listView.ReadBounds(index, rect);
+}
+
+void CListViewRestoreAccess::MoveItem(int index, POINT cell)
+{
+    m_listView.SetPosition(index, cell);
+}
+
+int CListViewRestoreAccess::NextCandidate(const IconRecord& record, int after)
+{
+    return m_listView.FindByName(after, record.Name.c_str());
+}
+
+CRestoreAccess::Identity CListViewRestoreAccess::ReadIdentity(int candidate, CWideString& text)
+{
+    wchar_t label[1040];
+    LPARAM param = 0;
+    if (!m_listView.ReadItem(candidate, label, ARRAYSIZE(label), &param))
+        return Identity::Unreadable;
+    CItemIdList owned;
+    PCUITEMID_CHILD child = ItemIdList(m_objects.FolderView(), candidate, param, owned);
+    if (!child)
+        return Identity::NoIdList;
+
+    IShellFolder* folder = m_objects.Folder();
+    if (m_context.currentFormat)
+        return ItemParsingName(folder, child, text) ? Identity::Text : Identity::Unreadable;
+    // Older layouts named a file by its bare file name and a shell object by
+    // its class identifier.
+    if (ItemFileName(folder, child, text) || ItemClassIdText(folder, child, text))
+        return Identity::Text;
+    return Identity::Unreadable;
+}
+
+bool CListViewRestoreAccess::Place(int candidate, POINT pt)
+{
+    return m_listView.PlaceAndVerify(candidate, pt);
+}
+
+void CListViewRestoreAccess::Finish()
+{
+    if (m_context.settings.forceVisible) {
+        const POINT centre = m_context.display.PrimaryCentre();
+        for (int index = m_listView.Next(-1), previous = -1; index > previous;
+             previous = index, index = m_listView.Next(index)) {
+            POINT pt;
+            if (m_listView.ReadPosition(index, pt) && m_context.display.IsOffScreen(pt))
+                m_listView.SetPosition(index, centre);
+        }
+    }
+    if (IShellView* view = m_objects.ShellView())
+        view->SaveViewState();
+}
+
+int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* source, int selector)
+{
+    if (!source)
+        source = L"";
+    CIconRecordArray records;
+    bool read = false;
+    bool currentFormat = false;
+    if (selector == 0)
+        read = ReadLayout(context.flavor, source, context.display, context.settings.forceVisible != 0, records,
+                          &currentFormat) > 0;
+    else if (selector == 1)
+        read = ReadLayoutFile(source, context.display, records, &currentFormat);
+    else
+        return 0;
+    context.currentFormat = currentFormat;
+    if (!read) {
+        context.ShowMessage(CWideString::Format(context.Text(113), source).c_str(), MB_ICONEXCLAMATION);
+        return 0;
+    }
+
+    CDeskViewObjects objects;
+    if (FAILED(objects.Open(context)))
+        return 0;
+    CDeskListView view(listView);
+    CListViewRestoreAccess access(context, view, objects);
+    RunRestore(access, records, context.display.WorkArea(), context.ccFlag);
+    return 1;
+}

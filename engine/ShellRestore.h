@@ -1,0 +1,42 @@
+#pragma once
+#include <windows.h>
+#include "engine/DeskContext.h"
+#include "engine/DeskListView.h"
+#include "engine/DeskViewObjects.h"
+#include "engine/RestoreAccess.h"
+
+// The shell extension's side of the restore: list view messages inside the
+// shell process. Candidates come from the list view's own whole-text search;
+// an icon is identified by its parsing name (current-format layouts) or by
+// its file name, else its class identifier text (older formats). Nothing is
+// claimed: every record searches from the first icon, and each placement is
+// read back.
+class CListViewRestoreAccess : public CRestoreAccess
+{
+public:
+    CListViewRestoreAccess(CDeskContext& context, const CDeskListView& listView, const CDeskViewObjects& objects)
+        : m_context(context), m_listView(listView), m_objects(objects)
+    {
+    }
+
+    DWORD ReadViewFlags() override;
+    void SetViewFlags(DWORD mask, DWORD flags) override;
+    DWORD ArrangeMask() const override;
+    DWORD SnapMask() const override;
+    bool CellSpacing(SIZE& spacing) override;
+    bool ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched) override;
+    bool ItemRect(int index, SIZE spacing, RECT& rect) override;
+    void MoveItem(int index, POINT cell) override;
+    bool BeginPlacement() override { return true; }
+    int NextCandidate(const IconRecord& record, int after) override;
+    Identity ReadIdentity(int candidate, CWideString& text) override;
+    bool Place(int candidate, POINT pt) override;
+    bool ClaimsItems() const override { return false; }
+    // Force Visible, then the shell view saves its state.
+    void Finish() override;
+
+private:
+    CDeskContext& m_context;
+    const CDeskListView& m_listView;
+    const CDeskViewObjects& m_objects;
+};

@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+#include "engine/DeskContext.h"
+#include "engine/DeskListView.h"
+#include "engine/DeskViewObjects.h"
+#include "layout/Capture.h"
+
+// The shell extension's capture: the desktop list view items, named by their
+// labels and identified by their parsing names (or "::{CLSID}" for a shell
+// object without one). Index is the list view index + 1; items that cannot
+// be read are left out without renumbering. Without a folder view the item
+// parameter is the ID list, and an item without one becomes a legacy record.
+class CListViewCapture : public CLayoutCapture
+{
+public:
+    // Opens the desktop view objects at once (refreshing the probes).
+    CListViewCapture(CDeskContext& context, HWND listView);
+    bool Ready() const override { return m_status >= 0 && m_listView.Window(); }
+    int Run(CRecordSink& sink) override;
+
+private:
+    CDeskContext& m_context;
+    CDeskListView m_listView;
+    CDeskViewObjects m_objects;
+    HRESULT m_status;
+};

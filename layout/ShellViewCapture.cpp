@@ -1,0 +1,35 @@
+#include "layout/ShellViewCapture.h"
+#include "cli/access/CliContext.h"
+
+int CShellViewCapture::Run(CRecordSink& sink)
+{
+    if (!Ready())
+        return 0;
+    int count = 0;
+    if (FAILED(DesktopItemCount(m_pair, count)) || count <= 0)
+        return 0;
+
+    int written = 0;
+    CDesktopItem item;
+    for (int index = 0; index < count; ++index) {
+        if (!ReadDesktopItem(m_pair, index, true, item))
+            continue;
+        POINT pt = item.position;
+        IconRecord record;
+        record.Monitor = m_display.LookupMonitor(pt);
+        record.Name = item.name;
+        record.Path = item.parsingName;
+        record.XCoord = pt.x;
+        record.YCoord = pt.y;
+        record.Index = index + 1;
+        item.child.Reset();
+        sink.Put(record);
+        ++written;
+    }
+    return written;
+}
+
+std::unique_ptr<CLayoutCapture> MakeShellViewCapture(CDesktopViewPair& pair)
+{
+    return std::make_unique<CShellViewCapture>(pair, Cli().display);
+}

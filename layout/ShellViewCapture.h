@@ -1,0 +1,19 @@
+#pragma once
+#include "cli/access/DesktopView.h"
+#include "layout/Capture.h"
+#include "layout/DisplayConfig.h"
+
+// The command-line tool's capture: the items of the shell's desktop folder
+// view, with their display and parsing names, in view order. Index is the
+// view index + 1; an item that vanished while the walk ran leaves a gap.
+class CShellViewCapture : public CLayoutCapture
+{
+public:
+    CShellViewCapture(CDesktopViewPair& pair, CDisplayConfig& display) : m_pair(pair), m_display(display) {}
+    bool Ready() const override { return m_pair.View() && m_pair.Folder(); }
+    int Run(CRecordSink& sink) override;
+
+private:
+    CDesktopViewPair& m_pair;
+    CDisplayConfig& m_display;
+};
