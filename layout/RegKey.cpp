@@ -21,13 +21,20 @@ CRegKey::CRegKey(const wchar_t* path, const wchar_t* subkey, REGSAM access, DWOR
     Open();
 }
 
+CRegKey::CRegKey(HKEY root, const wchar_t* path, REGSAM access, DWORD options)
+    : m_root(root), m_path(path), m_options(options), m_access(access)
+{
+    Open();
+}
+
 bool CRegKey::Open()
 {
     Close();
     SECURITY_ATTRIBUTES sa = { sizeof(sa), nullptr, TRUE };
     HKEY key = nullptr;
-    const LONG status = RegCreateKeyExW(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, m_options,
+    const LONG status = RegCreateKeyExW(m_root, m_path.c_str(), 0, nullptr, m_options,
                                         m_access, &sa, &key, nullptr);
+    m_status = status;
     if (status != ERROR_SUCCESS)
         return false;
     m_key = key;
@@ -72,7 +79,8 @@ bool CRegKey::DeleteSubKey(const wchar_t* name)
 {
     if (!m_key)
         return false;
-    return SHDeleteKeyW(m_key, name) == ERROR_SUCCESS;
+    m_status = SHDeleteKeyW(m_key, name);
+    return m_status == ERROR_SUCCESS;
 }
 
 bool CRegKey::EnumSubKey(DWORD index, wchar_t* name) const
@@ -126,7 +134,8 @@ bool CRegKey::WriteNumber(const wchar_t* name, DWORD value)
 {
     if (!m_key)
         return false;
-    return RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) == ERROR_SUCCESS;
+    m_status = RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    return m_status == ERROR_SUCCESS;
 }
 
 bool CRegKey::WriteText(const wchar_t* name, const wchar_t* text)
@@ -136,5 +145,6 @@ bool CRegKey::WriteText(const wchar_t* name, const wchar_t* text)
     if (!text)
         text = L"";
     const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    return RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes) == ERROR_SUCCESS;
+    m_status = RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+    return m_status == ERROR_SUCCESS;
 }

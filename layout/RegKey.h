@@ -10,6 +10,9 @@ class CRegKey
 public:
     CRegKey(const wchar_t* path, REGSAM access, DWORD options = 0);
     CRegKey(const wchar_t* path, const wchar_t* subkey, REGSAM access, DWORD options = 0);
+    // A key path under another predefined root (the COM server's
+    // registration writes to HKEY_CLASSES_ROOT). An empty path is the root.
+    CRegKey(HKEY root, const wchar_t* path, REGSAM access, DWORD options = 0);
     ~CRegKey() { Close(); }
     CRegKey(const CRegKey&) = delete;
     CRegKey& operator=(const CRegKey&) = delete;
@@ -39,9 +42,14 @@ public:
     bool WriteNumber(const wchar_t* name, DWORD value);
     bool WriteText(const wchar_t* name, const wchar_t* text);
 
+    // The system's status of the last Open, DeleteSubKey or write.
+    LONG LastStatus() const { return m_status; }
+
 private:
+    HKEY m_root = HKEY_CURRENT_USER;
     HKEY m_key = nullptr;
     CWideString m_path;
     DWORD m_options;
     REGSAM m_access;
+    LONG m_status = ERROR_SUCCESS;
 };
