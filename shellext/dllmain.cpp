@@ -1,26 +1,38 @@
 #include <windows.h>
 #include <objbase.h>
+#include "shellext/ActCtx.h"
+#include "shellext/Module.h"
 
-// Placeholder entry points; the COM server replaces them.
-static HINSTANCE g_module;
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_module = instance;
-        DisableThreadLibraryCalls(instance);
+        ShellModule().Init(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        // At process exit other modules may be gone already: touch nothing.
+        if (!reserved) {
+            ShellModule().Term();
+            ReleaseModuleActCtx();
+        }
     }
     return TRUE;
 }
 
-STDAPI DllGetClassObject(REFCLSID, REFIID, void** result)
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** result)
 {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    return CLASS_E_CLASSNOTAVAILABLE;
+    return ShellModule().GetClassObject(clsid, riid, result);
 }
 
-STDAPI DllCanUnloadNow() { return S_OK; }
-STDAPI DllRegisterServer() { return E_NOTIMPL; }
-STDAPI DllUnregisterServer() { return E_NOTIMPL; }
+STDAPI DllCanUnloadNow()
+{
+    return ShellModule().CanUnloadNow();
+}
+
+STDAPI DllRegisterServer()
+{
+    return ShellModule().RegisterServer();
+}
+
+STDAPI DllUnregisterServer()
+{
+    return ShellModule().UnregisterServer();
+}

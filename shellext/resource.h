@@ -1,5 +1,9 @@
 #pragma once
 
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // String table of the shell extension.
 #define IDS_PROJNAME          100
 #define IDS_SAVE_LABEL        101
@@ -27,3 +31,35 @@
 #define IDS_SETTINGS_LABEL    124
 #define IDS_SETTINGS_HELP     125
 #define IDS_CONFIRM_RESTORE   126
+// Added to the string table: the refusal of a layout name that would name a
+// key nested below the layout store.
+#define IDS_INVALID_NAME      127
+
+// Type library and manifest.
+#define IDR_TYPELIB           1
+#define IDR_MANIFEST          2
+
+// Custom Save/Restore dialog.
+#define IDD_CUSTOM            202
+#define IDC_RESTORE           4
+#define IDC_SAVE              5
+#define IDC_SAVE_FILE         6
+#define IDC_RESTORE_FILE      7
+#define IDC_CURRENT_NAME      201
+#define IDC_LAYOUTS           206
+#define IDC_DELETE            207
+#define IDC_ABOUT             208
+
+// Settings dialog.
+#define IDD_SETTINGS          208
+#define IDC_CONFIRM_SAVE      209
+#define IDC_SAVE_CASCADE      210
+#define IDC_SAVE_MAIN         211
+#define IDC_RESTORE_CASCADE   212
+#define IDC_RESTORE_MAIN      213
+#define IDC_CUSTOM_CASCADE    214
+#define IDC_CUSTOM_MAIN       215
+#define IDC_HILITE_CASCADE    216
+#define IDC_HILITE_MAIN       217
+#define IDC_CONFIRM_RESTORE   218
+#define IDC_FORCE_VISIBLE     219

@@ -1,0 +1,105 @@
+#include "shellext/Settings.h"
+#include "layout/RegKey.h"
+#include "layout/ResText.h"
+#include "shellext/ActCtx.h"
+#include "shellext/resource.h"
+
+namespace {
+
+struct CSettingInfo
+{
+    const wchar_t* valueName;
+    DWORD CDeskSettings::*field;
+    int onControl;  // radio button "Host in cascade menu", or the check box
+    int offControl; // radio button "Host in main menu"; 0 for a check box
+};
+
+// In stored order.
+const CSettingInfo kSettings[] = {
+    { L"Cascade Save", &CDeskSettings::cascadeSave, IDC_SAVE_CASCADE, IDC_SAVE_MAIN },
+    { L"Cascade Restore", &CDeskSettings::cascadeRestore, IDC_RESTORE_CASCADE, IDC_RESTORE_MAIN },
+    { L"Cascade Custom", &CDeskSettings::cascadeCustom, IDC_CUSTOM_CASCADE, IDC_CUSTOM_MAIN },
+    { L"Cascade Hilite", &CDeskSettings::cascadeHilite, IDC_HILITE_CASCADE, IDC_HILITE_MAIN },
+    { L"Confirm Save", &CDeskSettings::confirmSave, IDC_CONFIRM_SAVE, 0 },
+    { L"Confirm Restore", &CDeskSettings::confirmRestore, IDC_CONFIRM_RESTORE, 0 },
+    { L"Force Visible", &CDeskSettings::forceVisible, IDC_FORCE_VISIBLE, 0 },
+};
+
+const wchar_t* StoreKeyPath(const CLayoutFlavor& flavor)
+{
+    return LoadResText(flavor.resources, flavor.idsStoreKey);
+}
+
+INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        const CDeskSettings* block = reinterpret_cast<const CDeskSettings*>(lParam);
+        if (!block)
+            return FALSE;
+        for (const CSettingInfo& setting : kSettings) {
+            const bool on = block->*setting.field != 0;
+            if (setting.offControl)
+                CheckRadioButton(dialog, setting.onControl, setting.offControl,
+                                 on ? setting.onControl : setting.offControl);
+            else
+                CheckDlgButton(dialog, setting.onControl, on ? BST_CHECKED : BST_UNCHECKED);
+        }
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK: {
+            CDeskSettings* block = reinterpret_cast<CDeskSettings*>(GetWindowLongPtrW(dialog, DWLP_USER));
+            if (block)
+                for (const CSettingInfo& setting : kSettings)
+                    block->*setting.field = IsDlgButtonChecked(dialog, setting.onControl) == BST_CHECKED ? 1 : 0;
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+CDeskSettings ReadDeskSettings(const CLayoutFlavor& flavor)
+{
+    const CDeskSettings defaults;
+    CDeskSettings settings;
+    CRegKey key(StoreKeyPath(flavor), KEY_READ);
+    for (const CSettingInfo& setting : kSettings)
+        settings.*setting.field = key.ReadNumber(setting.valueName, defaults.*setting.field);
+    return settings;
+}
+
+void WriteDeskSettings(const CLayoutFlavor& flavor, const CDeskSettings& settings)
+{
+    CRegKey key(StoreKeyPath(flavor), KEY_ALL_ACCESS);
+    if (!key.IsOpen())
+        return;
+    for (const CSettingInfo& setting : kSettings)
+        key.WriteNumber(setting.valueName, settings.*setting.field ? 1 : 0);
+}
+
+INT_PTR ShowSettingsDialog(HINSTANCE resources, CDeskSettings& block)
+{
+    return ActCtxDialogBoxParam(resources, MAKEINTRESOURCEW(IDD_SETTINGS), nullptr, SettingsDialogProc,
+                                reinterpret_cast<LPARAM>(&block));
+}
+
+void SettingsCommand(CDeskContext& context)
+{
+    CDeskSettings block = context.settings;
+    if (ShowSettingsDialog(context.flavor.resources, block) == IDCANCEL)
+        return;
+    WriteDeskSettings(context.flavor, block);
+}
