@@ -62,18 +62,19 @@ private:
     HMODULE m_module;
 };
 
+CommonControlsProbe g_probe = nullptr;
+
 } // namespace
 
-HMODULE ThisModule()
+void SetCommonControlsProbe(CommonControlsProbe probe)
 {
-    HMODULE module = nullptr;
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-    return module;
+    g_probe = probe;
 }
 
 DWORD ProbeCommonControlsVersion(HMODULE manifestModule)
 {
+    if (g_probe)
+        return g_probe(manifestModule);
     CManifestScope scope(manifestModule);
     CLibrary comctl(L"ComCtl32.dll");
     if (!comctl.Get())

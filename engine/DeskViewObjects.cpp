@@ -33,7 +33,7 @@ HRESULT CDeskViewObjects::Open(CDeskContext& context)
         m_shellView.Reset();
     }
 
-    context.ccVersion = ProbeCommonControlsVersion(ThisModule());
+    context.ccVersion = ProbeCommonControlsVersion(context.flavor.resources);
     context.ccFlag = HasViewFlagsSupport(context.ccVersion);
     return status;
 }

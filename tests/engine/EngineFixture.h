@@ -1,0 +1,145 @@
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+#include "DeskHost.h"
+#include "cli/access/ConsoleOut.h"
+#include "engine/ComCtlVersion.h"
+#include "engine/DeskContext.h"
+#include "layout/Capture.h"
+#include "layout/LayoutStore.h"
+#include "tests/common/FakeDisplay.h"
+#include "tests/common/TestSupport.h"
+
+// One message box as the commands showed it.
+struct ShownBox
+{
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+};
+
+// Hands fixed records to a writer, as a capture would.
+class CRecordsCapture : public CLayoutCapture
+{
+public:
+    explicit CRecordsCapture(std::vector<IconRecord> records) : m_records(std::move(records)) {}
+    bool Ready() const override { return true; }
+    int Run(CRecordSink& sink) override
+    {
+        for (const IconRecord& record : m_records)
+            sink.Put(record);
+        return static_cast<int>(m_records.size());
+    }
+
+private:
+    std::vector<IconRecord> m_records;
+};
+
+inline IconRecord MakeRecord(const wchar_t* name, const std::wstring& path, int x, int y, bool legacy = false)
+{
+    IconRecord record;
+    record.Name = name;
+    record.Path = path.c_str();
+    record.XCoord = x;
+    record.YCoord = y;
+    record.Legacy = legacy;
+    return record;
+}
+
+// A desktop host with the shell extension's command state over it, the
+// user's registry mapped onto a scratch key, one 1920 x 1080 monitor with a
+// work area of 1920 x 1040, and message boxes and console output captured.
+class CEngineTest : public ::testing::Test
+{
+protected:
+    CEngineTest() : context(ShellExtResources())
+    {
+        display.monitors = { { { 0, 0, 1920, 1080 }, true } };
+        display.workArea = { 0, 0, 1920, 1040 };
+        context.display.SetSource(&display);
+        s_boxes = &boxes;
+        s_answer = IDOK;
+        s_ccVersion = 0x60000;
+        s_probedModule = nullptr;
+        SetCommonControlsProbe(&CEngineTest::ProbeHook);
+        CDeskContext::SetMessageBoxFunction(&CEngineTest::MessageBoxHook);
+        SetOutputHook([this](OutStream stream, const std::wstring& text) {
+            (stream == OutStream::Out ? out : err) += text;
+        });
+    }
+
+    ~CEngineTest() override
+    {
+        context.SetSiteUnknown(nullptr);
+        host.Stop();
+        CDeskContext::SetMessageBoxFunction(nullptr);
+        SetCommonControlsProbe(nullptr);
+        SetOutputHook(nullptr);
+        s_boxes = nullptr;
+    }
+
+    // Starts the host with the icons and gives the context the host's site.
+    void Start(const std::vector<DeskIcon>& icons, DeskHostOptions options = DeskHostOptions())
+    {
+        ASSERT_EQ(S_OK, host.Start(options, icons));
+        context.SetSiteUnknown(host.Site());
+    }
+
+    POINT At(const wchar_t* label) const { return host.Position(host.IndexOf(label)); }
+    std::wstring PathOf(const wchar_t* file) const { return host.DesktopFolder() + L"\\" + file; }
+
+    // A list view label that differs from the file name.
+    void Relabel(int index, const wchar_t* text)
+    {
+        LVITEMW item = {};
+        item.pszText = const_cast<wchar_t*>(text);
+        SendMessageW(host.ListView(), LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+
+    bool Selected(int index) const
+    {
+        return SendMessageW(host.ListView(), LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) != 0;
+    }
+
+    // Stores records under a layout name in the shell extension's store.
+    void StoreLayout(const wchar_t* name, std::vector<IconRecord> records)
+    {
+        CRecordsCapture capture(std::move(records));
+        int written = 0;
+        ASSERT_EQ(SaveResult::Saved, SaveLayout(context.flavor, name, capture, &written));
+    }
+
+    static int MessageBoxHook(HWND, const wchar_t* text, const wchar_t* caption, UINT type)
+    {
+        if (s_boxes)
+            s_boxes->push_back({ text ? text : L"", caption ? caption : L"", type });
+        return s_answer;
+    }
+
+    // Wine's comctl32 refuses the 32-byte version record of DllGetVersion, so
+    // the tests say which version the common controls are.
+    static DWORD ProbeHook(HMODULE module)
+    {
+        s_probedModule = module;
+        return s_ccVersion;
+    }
+
+    CScopedUserHive hive;
+    CFakeDisplay display;
+    CDeskHost host;
+    CDeskContext context;
+    std::vector<ShownBox> boxes;
+    std::wstring out;
+    std::wstring err;
+
+    static inline std::vector<ShownBox>* s_boxes = nullptr;
+    static inline int s_answer = IDOK;
+    static inline DWORD s_ccVersion = 0x60000;
+    static inline HMODULE s_probedModule = nullptr;
+};
+
+inline bool operator==(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+inline std::ostream& operator<<(std::ostream& os, POINT p) { return os << "(" << p.x << "," << p.y << ")"; }
