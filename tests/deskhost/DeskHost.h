@@ -129,7 +129,10 @@ public:
     bool RemoveIcon(const std::wstring& name);
 
     // Items: count, index by label (exact text) or -1, label, parsing name,
-    // position, and a position set directly (not counted).
+    // position, and a position set directly: exactly there, whatever the
+    // flags, and not counted. (Position messages and SelectAndPositionItems
+    // snap to the cell spacing with snap-to-grid on and re-arrange with
+    // auto-arrange on, as on Windows.)
     int Count() const;
     int IndexOf(const std::wstring& label) const;
     std::wstring Label(int index) const;

@@ -1,0 +1,668 @@
+#include "DeskHost.h"
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include "HostObjects.h"
+
+const wchar_t kDeskHostMoniker[] = L"OstrelDeskHost";
+
+namespace {
+
+const wchar_t kProgmanClass[] = L"Progman";
+const wchar_t kWorkerClass[] = L"WorkerW";
+const wchar_t kDefViewClass[] = L"SHELLDLL_DefView";
+const UINT_PTR kSubclassId = 1;
+
+CDeskHostImpl* g_running = nullptr;
+
+bool SameText(const std::wstring& a, const std::wstring& b)
+{
+    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE:
+        // Closing the desktop ends the host program's message loop; the
+        // windows themselves go when the host stops.
+        PostQuitMessage(0);
+        return 0;
+    case WM_SIZE:
+        if (HWND child = GetWindow(hwnd, GW_CHILD))
+            MoveWindow(child, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+bool RegisterHostClasses()
+{
+    static bool registered = false;
+    if (registered)
+        return true;
+    const wchar_t* const names[] = { kProgmanClass, kWorkerClass, kDefViewClass };
+    for (const wchar_t* name : names) {
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = HostWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_DESKTOP + 1);
+        wc.lpszClassName = name;
+        if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+            return false;
+    }
+    registered = true;
+    return true;
+}
+
+// Windows' list view snaps an icon that is moved with snap-to-grid on to the
+// nearest cell, and puts it back into the arrangement when auto-arrange is on.
+// Wine's list view (comctl32 of Wine 8) does neither: the icon stays where it
+// was put. The host does both so that code that forgets to switch them off
+// fails here as it would on Windows. The cells are the icon spacing from the
+// list view's origin.
+POINT SnapToCell(HWND listView, POINT pos)
+{
+    const DWORD spacing = static_cast<DWORD>(SendMessageW(listView, LVM_GETITEMSPACING, FALSE, 0));
+    const LONG cx = LOWORD(spacing);
+    const LONG cy = HIWORD(spacing);
+    auto nearest = [](LONG value, LONG cell) {
+        if (cell <= 0)
+            return value;
+        const LONG half = cell / 2;
+        return value >= 0 ? ((value + half) / cell) * cell : -(((-value + half) / cell) * cell);
+    };
+    return POINT{ nearest(pos.x, cx), nearest(pos.y, cy) };
+}
+
+// Counts the position messages that reach the list view from outside the host
+// and makes them behave as on Windows (above).
+LRESULT CALLBACK ListViewSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR data)
+{
+    CDeskHostImpl* host = reinterpret_cast<CDeskHostImpl*>(data);
+    switch (message) {
+    case LVM_SETITEMPOSITION:
+    case LVM_SETITEMPOSITION32: {
+        if (!host->internalDepth)
+            ++(message == LVM_SETITEMPOSITION ? host->counters.setItemPosition : host->counters.setItemPosition32);
+        if (host->rawMove)
+            break;
+        POINT pos;
+        if (message == LVM_SETITEMPOSITION) {
+            pos.x = static_cast<short>(LOWORD(lParam));
+            pos.y = static_cast<short>(HIWORD(lParam));
+        } else {
+            if (!lParam)
+                break;
+            pos = *reinterpret_cast<const POINT*>(lParam);
+        }
+        if (SendMessageW(hwnd, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_SNAPTOGRID)
+            pos = SnapToCell(hwnd, pos);
+        LRESULT result;
+        if (message == LVM_SETITEMPOSITION)
+            result = DefSubclassProc(hwnd, message, wParam, MAKELPARAM(pos.x, pos.y));
+        else
+            result = DefSubclassProc(hwnd, message, wParam, reinterpret_cast<LPARAM>(&pos));
+        if (result && (GetWindowLongPtrW(hwnd, GWL_STYLE) & LVS_AUTOARRANGE))
+            DefSubclassProc(hwnd, LVM_ARRANGE, LVA_DEFAULT, 0);
+        return result;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, ListViewSubclassProc, kSubclassId);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+HWND MakeTopLevel(const wchar_t* className, const wchar_t* title, const RECT& rect)
+{
+    return CreateWindowExW(WS_EX_TOOLWINDOW, className, title, WS_POPUP | WS_CLIPCHILDREN, rect.left, rect.top,
+                           rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+HWND MakeChild(HWND parent, const wchar_t* className, DWORD style, const RECT& rect)
+{
+    return CreateWindowExW(0, className, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | style, 0, 0,
+                           rect.right - rect.left, rect.bottom - rect.top, parent, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Host state
+
+LRESULT CDeskHostImpl::SendInternal(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ++internalDepth;
+    const LRESULT result = SendMessageW(listView, message, wParam, lParam);
+    --internalDepth;
+    return result;
+}
+
+int CDeskHostImpl::Count() const
+{
+    return static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+}
+
+LPCITEMIDLIST CDeskHostImpl::ItemIdList(int index) const
+{
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (!SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+        return nullptr;
+    return reinterpret_cast<LPCITEMIDLIST>(item.lParam);
+}
+
+int CDeskHostImpl::FindItem(LPCITEMIDLIST child) const
+{
+    if (!child)
+        return -1;
+    const int count = Count();
+    // Identical bytes first: the usual case, and cheap on large desktops.
+    const UINT size = ILGetSize(child);
+    for (int i = 0; i < count; ++i) {
+        LPCITEMIDLIST own = ItemIdList(i);
+        if (own && ILGetSize(own) == size && memcmp(own, child, size) == 0)
+            return i;
+    }
+    for (int i = 0; i < count; ++i) {
+        LPCITEMIDLIST own = ItemIdList(i);
+        if (!own)
+            continue;
+        const HRESULT hr = desktop->CompareIDs(0, own, child);
+        if (SUCCEEDED(hr) && HRESULT_CODE(hr) == 0)
+            return i;
+    }
+    return -1;
+}
+
+POINT CDeskHostImpl::Position(int index) const
+{
+    POINT pos = { 0, 0 };
+    SendMessageW(listView, LVM_GETITEMPOSITION, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&pos));
+    return pos;
+}
+
+bool CDeskHostImpl::MoveItem(int index, POINT pos)
+{
+    return SendInternal(LVM_SETITEMPOSITION32, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&pos)) != 0;
+}
+
+bool CDeskHostImpl::PlaceItem(int index, POINT pos)
+{
+    rawMove = true;
+    const bool moved = MoveItem(index, pos);
+    rawMove = false;
+    return moved;
+}
+
+std::wstring CDeskHostImpl::NameOf(LPCITEMIDLIST child, SHGDNF flags) const
+{
+    STRRET str = {};
+    if (FAILED(desktop->GetDisplayNameOf(child, flags, &str)))
+        return std::wstring();
+    wchar_t buffer[MAX_PATH] = {};
+    if (FAILED(StrRetToBufW(&str, child, buffer, MAX_PATH)))
+        return std::wstring();
+    return buffer;
+}
+
+bool CDeskHostImpl::SnapToGrid() const
+{
+    return (SendMessageW(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_SNAPTOGRID) != 0;
+}
+
+bool CDeskHostImpl::AutoArrange() const
+{
+    return (GetWindowLongPtrW(listView, GWL_STYLE) & LVS_AUTOARRANGE) != 0;
+}
+
+void CDeskHostImpl::SetSnapToGrid(bool on)
+{
+    SendInternal(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_SNAPTOGRID, on ? LVS_EX_SNAPTOGRID : 0);
+}
+
+void CDeskHostImpl::SetAutoArrange(bool on)
+{
+    LONG_PTR style = GetWindowLongPtrW(listView, GWL_STYLE);
+    style = on ? (style | LVS_AUTOARRANGE) : (style & ~static_cast<LONG_PTR>(LVS_AUTOARRANGE));
+    ++internalDepth;
+    SetWindowLongPtrW(listView, GWL_STYLE, style);
+    if (on)
+        SendMessageW(listView, LVM_ARRANGE, LVA_DEFAULT, 0);
+    --internalDepth;
+}
+
+std::wstring CDeskHostImpl::ParsingNameFor(const std::wstring& name) const
+{
+    if (name.compare(0, 2, L"::") == 0)
+        return name;
+    return desktopDir + L"\\" + name;
+}
+
+bool CDeskHostImpl::PrepareFile(const DeskIcon& icon)
+{
+    if (icon.name.empty())
+        return false;
+    if (icon.name.compare(0, 2, L"::") == 0)
+        return true;
+    const std::wstring path = ParsingNameFor(icon.name);
+    if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (icon.directory) {
+        if (!CreateDirectoryW(path.c_str(), nullptr))
+            return false;
+    } else {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        CloseHandle(file);
+    }
+    created.push_back({ path, icon.directory });
+    return true;
+}
+
+LPITEMIDLIST CDeskHostImpl::FindChild(const std::wstring& name) const
+{
+    const std::wstring wanted = ParsingNameFor(name);
+    CHostRef<IEnumIDList> items;
+    if (desktop->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Out()) != S_OK)
+        return nullptr;
+    for (;;) {
+        CHostIdList child;
+        ULONG fetched = 0;
+        if (items->Next(1, child.Out(), &fetched) != S_OK || !fetched)
+            return nullptr;
+        if (SameText(NameOf(child.Get(), SHGDN_FORPARSING), wanted))
+            return child.Detach();
+    }
+}
+
+int CDeskHostImpl::InsertItem(int at, LPCITEMIDLIST child, POINT pos)
+{
+    std::wstring label = NameOf(child, SHGDN_NORMAL);
+    SHFILEINFOW info = {};
+    const HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(reinterpret_cast<LPCWSTR>(child), 0, &info,
+        sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+    if (images && !SendMessageW(listView, LVM_GETIMAGELIST, LVSIL_NORMAL, 0))
+        SendInternal(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
+    item.iItem = at;
+    item.pszText = &label[0];
+    item.iImage = images ? info.iIcon : 0;
+    item.lParam = reinterpret_cast<LPARAM>(ILClone(child));
+    if (!item.lParam)
+        return -1;
+    const int index = static_cast<int>(SendInternal(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0) {
+        CoTaskMemFree(reinterpret_cast<void*>(item.lParam));
+        return -1;
+    }
+    PlaceItem(index, pos);
+    return index;
+}
+
+// ---------------------------------------------------------------------------
+// The host
+
+CDeskHost::CDeskHost() : m_impl(nullptr) {}
+
+CDeskHost::~CDeskHost()
+{
+    Stop();
+}
+
+bool CDeskHost::Running() const
+{
+    return m_impl != nullptr;
+}
+
+HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskIcon>& icons)
+{
+    if (m_impl || g_running)
+        return E_UNEXPECTED;
+    m_impl = new CDeskHostImpl();
+    g_running = m_impl;
+    CDeskHostImpl& host = *m_impl;
+    host.options = options;
+    host.iconSize = options.iconSize;
+
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    host.comInitialized = SUCCEEDED(init);
+
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_LISTVIEW_CLASSES };
+    InitCommonControlsEx(&icc);
+
+    wchar_t path[MAX_PATH] = {};
+    HRESULT hr = SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path);
+    if (SUCCEEDED(hr))
+        hr = SHGetDesktopFolder(host.desktop.Out());
+    if (FAILED(hr)) {
+        Stop();
+        return hr;
+    }
+    host.desktopDir = path;
+
+    // The list view's client coordinates are the desktop's: its origin is the
+    // top-left corner of the virtual screen.
+    RECT rect;
+    rect.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    rect.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    rect.right = rect.left + (options.width > 0 ? options.width : GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    rect.bottom = rect.top + (options.height > 0 ? options.height : GetSystemMetrics(SM_CYVIRTUALSCREEN));
+
+    if (!RegisterHostClasses()) {
+        Stop();
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    const DeskWindows windows = options.windows;
+    if (windows != DeskWindows::NoProgman)
+        host.progman = MakeTopLevel(kProgmanClass, L"Program Manager", rect);
+    host.viewParent = windows == DeskWindows::Shell ? host.progman : MakeTopLevel(kWorkerClass, L"", rect);
+    HWND listParent = host.viewParent;
+    if (windows != DeskWindows::NoDefView && host.viewParent) {
+        host.defView = MakeChild(host.viewParent, kDefViewClass, 0, rect);
+        listParent = host.defView;
+    }
+    if (listParent) {
+        const DWORD style = LVS_ICON | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS | LVS_NOSCROLL |
+                            (options.autoArrange ? LVS_AUTOARRANGE : 0);
+        host.listView = MakeChild(listParent, WC_LISTVIEWW, style, rect);
+    }
+    if ((windows != DeskWindows::NoProgman && !host.progman) || !host.listView) {
+        Stop();
+        return HRESULT_FROM_WIN32(ERROR_CANNOT_MAKE);
+    }
+    SetWindowSubclass(host.listView, ListViewSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&host));
+    if (options.snapToGrid)
+        host.SetSnapToGrid(true);
+    if (options.spacingX > 0 && options.spacingY > 0)
+        SetSpacing(options.spacingX, options.spacingY);
+    SendMessageW(host.listView, LVM_SETBKCOLOR, 0, RGB(0x3A, 0x6E, 0xA5));
+    SendMessageW(host.listView, LVM_SETTEXTBKCOLOR, 0, CLR_NONE);
+    SendMessageW(host.listView, LVM_SETTEXTCOLOR, 0, RGB(0xFF, 0xFF, 0xFF));
+
+    host.browser = new CHostBrowser(&host);
+    host.view = new CHostView(&host);
+    host.folder = new CHostFolder(&host, host.desktop.Get());
+    host.shellWindows = new CHostShellWindows(&host);
+    host.factory = new CHostClassFactory(&host);
+
+    // Items: every icon's file first, then the items in the asked order.
+    for (const DeskIcon& icon : icons) {
+        if (!host.PrepareFile(icon)) {
+            Stop();
+            return HRESULT_FROM_WIN32(ERROR_CANNOT_MAKE);
+        }
+    }
+    if (options.enumerationOrder) {
+        std::vector<bool> placed(icons.size(), false);
+        CHostRef<IEnumIDList> items;
+        if (host.desktop->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Out()) == S_OK) {
+            for (;;) {
+                CHostIdList child;
+                ULONG fetched = 0;
+                if (items->Next(1, child.Out(), &fetched) != S_OK || !fetched)
+                    break;
+                const std::wstring parsing = host.NameOf(child.Get(), SHGDN_FORPARSING);
+                for (size_t i = 0; i < icons.size(); ++i) {
+                    if (placed[i] || !SameText(host.ParsingNameFor(icons[i].name), parsing))
+                        continue;
+                    placed[i] = host.InsertItem(host.Count(), child.Get(), icons[i].pos) >= 0;
+                }
+            }
+        }
+        for (bool done : placed) {
+            if (!done) {
+                Stop();
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            }
+        }
+    } else {
+        for (const DeskIcon& icon : icons) {
+            if (AddIcon(icon) < 0) {
+                Stop();
+                return HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND);
+            }
+        }
+    }
+
+    if (options.autoArrange)
+        host.SendInternal(LVM_ARRANGE, LVA_DEFAULT, 0);
+
+    if (options.registerClassObject) {
+        hr = CoRegisterClassObject(CLSID_ShellWindows, static_cast<IClassFactory*>(host.factory),
+                                   CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &host.classCookie);
+        if (FAILED(hr)) {
+            Stop();
+            return hr;
+        }
+    }
+    if (options.publish) {
+        CHostRef<IRunningObjectTable> table;
+        CHostRef<IMoniker> moniker;
+        hr = GetRunningObjectTable(0, table.Out());
+        if (SUCCEEDED(hr))
+            hr = CreateItemMoniker(L"!", kDeskHostMoniker, moniker.Out());
+        if (SUCCEEDED(hr))
+            hr = table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, static_cast<IShellWindows*>(host.shellWindows),
+                                 moniker.Get(), &host.rotCookie);
+        if (FAILED(hr)) {
+            Stop();
+            return hr;
+        }
+    }
+
+    if (options.visible) {
+        if (host.progman)
+            ShowWindow(host.progman, SW_SHOWNOACTIVATE);
+        if (host.viewParent != host.progman)
+            ShowWindow(host.viewParent, SW_SHOWNOACTIVATE);
+        UpdateWindow(host.viewParent);
+    }
+    return S_OK;
+}
+
+void CDeskHost::Stop()
+{
+    if (!m_impl)
+        return;
+    CDeskHostImpl& host = *m_impl;
+    if (host.rotCookie) {
+        CHostRef<IRunningObjectTable> table;
+        if (SUCCEEDED(GetRunningObjectTable(0, table.Out())))
+            table->Revoke(host.rotCookie);
+    }
+    if (host.classCookie)
+        CoRevokeClassObject(host.classCookie);
+
+    // References that callers still hold fail from now on.
+    CHostObjectBase* const objects[] = { host.shellWindows, host.browser, host.view, host.folder, host.factory };
+    IUnknown* const unknowns[] = { static_cast<IShellWindows*>(host.shellWindows),
+                                   static_cast<IShellBrowser*>(host.browser), static_cast<IShellView*>(host.view),
+                                   static_cast<IShellFolder*>(host.folder), static_cast<IClassFactory*>(host.factory) };
+    for (size_t i = 0; i < ARRAYSIZE(objects); ++i) {
+        if (!objects[i])
+            continue;
+        objects[i]->Disconnect();
+        CoDisconnectObject(unknowns[i], 0);
+        unknowns[i]->Release();
+    }
+
+    if (host.listView) {
+        for (int i = host.Count() - 1; i >= 0; --i)
+            CoTaskMemFree(const_cast<LPITEMIDLIST>(host.ItemIdList(i)));
+        host.SendInternal(LVM_DELETEALLITEMS, 0, 0);
+    }
+    if (host.viewParent && host.viewParent != host.progman)
+        DestroyWindow(host.viewParent);
+    if (host.progman)
+        DestroyWindow(host.progman);
+    for (auto it = host.created.rbegin(); it != host.created.rend(); ++it) {
+        if (it->directory)
+            RemoveDirectoryW(it->path.c_str());
+        else
+            DeleteFileW(it->path.c_str());
+    }
+    host.desktop.Reset();
+    const bool uninitialize = host.comInitialized;
+    delete m_impl;
+    m_impl = nullptr;
+    g_running = nullptr;
+    if (uninitialize)
+        CoUninitialize();
+}
+
+HWND CDeskHost::Progman() const { return m_impl ? m_impl->progman : nullptr; }
+HWND CDeskHost::DefView() const { return m_impl ? m_impl->defView : nullptr; }
+HWND CDeskHost::ListView() const { return m_impl ? m_impl->listView : nullptr; }
+HWND CDeskHost::ViewParent() const { return m_impl ? m_impl->viewParent : nullptr; }
+
+IUnknown* CDeskHost::Site() const
+{
+    return m_impl ? static_cast<IShellBrowser*>(m_impl->browser) : nullptr;
+}
+
+IShellWindows* CDeskHost::ShellWindows() const
+{
+    return m_impl ? static_cast<IShellWindows*>(m_impl->shellWindows) : nullptr;
+}
+
+std::wstring CDeskHost::DesktopFolder() const
+{
+    return m_impl ? m_impl->desktopDir : std::wstring();
+}
+
+DeskHostFaults& CDeskHost::Faults()
+{
+    return m_impl->faults;
+}
+
+const DeskHostCounters& CDeskHost::Counters() const
+{
+    return m_impl->counters;
+}
+
+void CDeskHost::ResetCounters()
+{
+    m_impl->counters = DeskHostCounters();
+}
+
+void CDeskHost::SetIconSize(int size)
+{
+    m_impl->iconSize = size;
+}
+
+void CDeskHost::SetSpacing(int cx, int cy)
+{
+    m_impl->SendInternal(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy));
+}
+
+void CDeskHost::SetSnapToGrid(bool on) { m_impl->SetSnapToGrid(on); }
+void CDeskHost::SetAutoArrange(bool on) { m_impl->SetAutoArrange(on); }
+bool CDeskHost::SnapToGrid() const { return m_impl->SnapToGrid(); }
+bool CDeskHost::AutoArrange() const { return m_impl->AutoArrange(); }
+
+int CDeskHost::AddIcon(const DeskIcon& icon)
+{
+    if (!m_impl || !m_impl->PrepareFile(icon))
+        return -1;
+    CHostIdList child(m_impl->FindChild(icon.name));
+    if (!child.Get())
+        return -1;
+    return m_impl->InsertItem(m_impl->Count(), child.Get(), icon.pos);
+}
+
+bool CDeskHost::RemoveIcon(const std::wstring& name)
+{
+    if (!m_impl)
+        return false;
+    CDeskHostImpl& host = *m_impl;
+    const std::wstring parsing = host.ParsingNameFor(name);
+    for (int i = 0; i < host.Count(); ++i) {
+        LPCITEMIDLIST own = host.ItemIdList(i);
+        if (!own || !SameText(host.NameOf(own, SHGDN_FORPARSING), parsing))
+            continue;
+        host.SendInternal(LVM_DELETEITEM, static_cast<WPARAM>(i), 0);
+        CoTaskMemFree(const_cast<LPITEMIDLIST>(own));
+        for (auto it = host.created.begin(); it != host.created.end(); ++it) {
+            if (!SameText(it->path, parsing))
+                continue;
+            if (it->directory)
+                RemoveDirectoryW(it->path.c_str());
+            else
+                DeleteFileW(it->path.c_str());
+            host.created.erase(it);
+            break;
+        }
+        return true;
+    }
+    return false;
+}
+
+int CDeskHost::Count() const
+{
+    return m_impl ? m_impl->Count() : 0;
+}
+
+int CDeskHost::IndexOf(const std::wstring& label) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        if (Label(i) == label)
+            return i;
+    }
+    return -1;
+}
+
+std::wstring CDeskHost::Label(int index) const
+{
+    if (!m_impl)
+        return std::wstring();
+    wchar_t buffer[MAX_PATH] = {};
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = index;
+    item.pszText = buffer;
+    item.cchTextMax = MAX_PATH;
+    if (!SendMessageW(m_impl->listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)))
+        return std::wstring();
+    return buffer;
+}
+
+std::wstring CDeskHost::ParsingName(int index) const
+{
+    if (!m_impl)
+        return std::wstring();
+    LPCITEMIDLIST own = m_impl->ItemIdList(index);
+    return own ? m_impl->NameOf(own, SHGDN_FORPARSING) : std::wstring();
+}
+
+POINT CDeskHost::Position(int index) const
+{
+    return m_impl ? m_impl->Position(index) : POINT{ 0, 0 };
+}
+
+bool CDeskHost::SetPosition(int index, POINT pos)
+{
+    return m_impl && m_impl->PlaceItem(index, pos);
+}
+
+void CDeskHost::Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}

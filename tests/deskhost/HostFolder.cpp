@@ -1,0 +1,79 @@
+#include "HostObjects.h"
+
+CHostFolder::CHostFolder(CDeskHostImpl* host, IShellFolder* inner) : CHostObjectBase(host), m_inner(inner)
+{
+    m_inner->AddRef();
+}
+
+CHostFolder::~CHostFolder()
+{
+    m_inner->Release();
+}
+
+STDMETHODIMP CHostFolder::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IShellFolder)
+        *ppv = static_cast<IShellFolder*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CHostFolder::ParseDisplayName(HWND hwnd, IBindCtx* bind, LPWSTR name, ULONG* eaten,
+                                           PIDLIST_RELATIVE* pidl, ULONG* attributes)
+{
+    return m_inner->ParseDisplayName(hwnd, bind, name, eaten, pidl, attributes);
+}
+
+STDMETHODIMP CHostFolder::EnumObjects(HWND hwnd, SHCONTF flags, IEnumIDList** enumerator)
+{
+    return m_inner->EnumObjects(hwnd, flags, enumerator);
+}
+
+STDMETHODIMP CHostFolder::BindToObject(PCUIDLIST_RELATIVE pidl, IBindCtx* bind, REFIID riid, void** ppv)
+{
+    return m_inner->BindToObject(pidl, bind, riid, ppv);
+}
+
+STDMETHODIMP CHostFolder::BindToStorage(PCUIDLIST_RELATIVE pidl, IBindCtx* bind, REFIID riid, void** ppv)
+{
+    return m_inner->BindToStorage(pidl, bind, riid, ppv);
+}
+
+STDMETHODIMP CHostFolder::CompareIDs(LPARAM how, PCUIDLIST_RELATIVE first, PCUIDLIST_RELATIVE second)
+{
+    return m_inner->CompareIDs(how, first, second);
+}
+
+STDMETHODIMP CHostFolder::CreateViewObject(HWND owner, REFIID riid, void** ppv)
+{
+    return m_inner->CreateViewObject(owner, riid, ppv);
+}
+
+STDMETHODIMP CHostFolder::GetAttributesOf(UINT count, PCUITEMID_CHILD_ARRAY pidls, SFGAOF* attributes)
+{
+    return m_inner->GetAttributesOf(count, pidls, attributes);
+}
+
+STDMETHODIMP CHostFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_ARRAY pidls, REFIID riid,
+                                        UINT* reserved, void** ppv)
+{
+    return m_inner->GetUIObjectOf(owner, count, pidls, riid, reserved, ppv);
+}
+
+STDMETHODIMP CHostFolder::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF flags, STRRET* name)
+{
+    if (m_host && m_host->faults.failDisplayNameAt >= 0 && m_host->FindItem(pidl) == m_host->faults.failDisplayNameAt)
+        return E_FAIL;
+    return m_inner->GetDisplayNameOf(pidl, flags, name);
+}
+
+STDMETHODIMP CHostFolder::SetNameOf(HWND hwnd, PCUITEMID_CHILD pidl, LPCWSTR name, SHGDNF flags,
+                                    PITEMID_CHILD* out)
+{
+    return m_inner->SetNameOf(hwnd, pidl, name, flags, out);
+}

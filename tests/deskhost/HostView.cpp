@@ -1,0 +1,312 @@
+#include "HostObjects.h"
+#include <commctrl.h>
+
+namespace {
+
+void ApplySelection(CDeskHostImpl& host, int index, DWORD flags)
+{
+    LVITEMW item = {};
+    if (flags & SVSI_DESELECTOTHERS) {
+        item.stateMask = LVIS_SELECTED;
+        item.state = 0;
+        host.SendInternal(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    }
+    item.stateMask = LVIS_SELECTED | ((flags & SVSI_FOCUSED) ? LVIS_FOCUSED : 0);
+    item.state = ((flags & SVSI_SELECT) ? LVIS_SELECTED : 0) | ((flags & SVSI_FOCUSED) ? LVIS_FOCUSED : 0);
+    if ((flags & (SVSI_SELECT | SVSI_FOCUSED)) || flags == SVSI_DESELECT)
+        host.SendInternal(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    if (flags & SVSI_ENSUREVISIBLE)
+        host.SendInternal(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+} // namespace
+
+STDMETHODIMP CHostView::QueryInterface(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IShellView || riid == IID_IOleWindow)
+        *ppv = static_cast<IShellView*>(this);
+    else if ((riid == IID_IFolderView || riid == IID_IFolderView2) && !(m_host && m_host->faults.noFolderView))
+        *ppv = static_cast<IFolderView2*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+HRESULT CHostView::Check() const
+{
+    return m_host && m_host->listView ? S_OK : RPC_E_DISCONNECTED;
+}
+
+STDMETHODIMP CHostView::GetWindow(HWND* hwnd)
+{
+    if (!hwnd)
+        return E_POINTER;
+    *hwnd = nullptr;
+    if (FAILED(Check()))
+        return Check();
+    *hwnd = m_host->defView ? m_host->defView : m_host->listView;
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::GetCurrentInfo(LPFOLDERSETTINGS settings)
+{
+    if (!settings)
+        return E_POINTER;
+    if (FAILED(Check()))
+        return Check();
+    DWORD flags = 0;
+    GetCurrentFolderFlags(&flags);
+    settings->ViewMode = FVM_ICON;
+    settings->fFlags = flags;
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::SaveViewState()
+{
+    if (FAILED(Check()))
+        return Check();
+    ++m_host->counters.saveViewState;
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::SelectItem(PCUITEMID_CHILD child, SVSIF flags)
+{
+    if (FAILED(Check()))
+        return Check();
+    const int index = m_host->FindItem(child);
+    if (index < 0)
+        return E_INVALIDARG;
+    return SelectItem(index, flags);
+}
+
+STDMETHODIMP CHostView::GetItemObject(UINT, REFIID, void** ppv)
+{
+    if (ppv)
+        *ppv = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CHostView::GetCurrentViewMode(UINT* mode)
+{
+    if (!mode)
+        return E_POINTER;
+    *mode = FVM_ICON;
+    return Check();
+}
+
+STDMETHODIMP CHostView::GetFolder(REFIID riid, void** ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (FAILED(Check()))
+        return Check();
+    return m_host->folder->QueryInterface(riid, ppv);
+}
+
+STDMETHODIMP CHostView::Item(int index, PITEMID_CHILD* child)
+{
+    if (!child)
+        return E_POINTER;
+    *child = nullptr;
+    if (FAILED(Check()))
+        return Check();
+    if (index < 0 || index >= m_host->Count())
+        return E_INVALIDARG;
+    if (index == m_host->faults.failItemAt)
+        return E_FAIL;
+    LPCITEMIDLIST own = m_host->ItemIdList(index);
+    if (!own)
+        return E_FAIL;
+    *child = static_cast<PITEMID_CHILD>(ILClone(own));
+    return *child ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP CHostView::ItemCount(UINT flags, int* count)
+{
+    if (!count)
+        return E_POINTER;
+    *count = 0;
+    if (FAILED(Check()))
+        return Check();
+    if (m_host->faults.noItemCount)
+        return E_FAIL;
+    switch (flags & SVGIO_TYPE_MASK) {
+    case SVGIO_ALLVIEW:
+        *count = m_host->Count();
+        return S_OK;
+    case SVGIO_SELECTION:
+        *count = static_cast<int>(m_host->SendInternal(LVM_GETSELECTEDCOUNT, 0, 0));
+        return S_OK;
+    case SVGIO_BACKGROUND:
+        return S_OK;
+    default:
+        return E_INVALIDARG;
+    }
+}
+
+STDMETHODIMP CHostView::Items(UINT, REFIID, void** ppv)
+{
+    if (ppv)
+        *ppv = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CHostView::GetSelectionMarkedItem(int* index)
+{
+    if (!index)
+        return E_POINTER;
+    *index = -1;
+    if (FAILED(Check()))
+        return Check();
+    *index = static_cast<int>(m_host->SendInternal(LVM_GETSELECTIONMARK, 0, 0));
+    return *index >= 0 ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CHostView::GetFocusedItem(int* index)
+{
+    if (!index)
+        return E_POINTER;
+    *index = -1;
+    if (FAILED(Check()))
+        return Check();
+    *index = static_cast<int>(m_host->SendInternal(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    return *index >= 0 ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CHostView::GetItemPosition(PCUITEMID_CHILD child, POINT* pos)
+{
+    if (!pos)
+        return E_POINTER;
+    *pos = POINT{ 0, 0 };
+    if (FAILED(Check()))
+        return Check();
+    const int index = m_host->FindItem(child);
+    if (index < 0)
+        return E_INVALIDARG;
+    *pos = m_host->Position(index);
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::GetSpacing(POINT* spacing)
+{
+    if (!spacing)
+        return E_POINTER;
+    if (FAILED(Check()))
+        return Check();
+    const DWORD packed = static_cast<DWORD>(m_host->SendInternal(LVM_GETITEMSPACING, FALSE, 0));
+    spacing->x = LOWORD(packed);
+    spacing->y = HIWORD(packed);
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::GetDefaultSpacing(POINT* spacing)
+{
+    if (!spacing)
+        return E_POINTER;
+    spacing->x = GetSystemMetrics(SM_CXICONSPACING);
+    spacing->y = GetSystemMetrics(SM_CYICONSPACING);
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::GetAutoArrange()
+{
+    if (FAILED(Check()))
+        return Check();
+    return m_host->AutoArrange() ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP CHostView::SelectItem(int index, DWORD flags)
+{
+    if (FAILED(Check()))
+        return Check();
+    if (index < 0 || index >= m_host->Count())
+        return E_INVALIDARG;
+    ApplySelection(*m_host, index, flags);
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::SelectAndPositionItems(UINT count, PCUITEMID_CHILD_ARRAY children, POINT* points,
+                                               DWORD flags)
+{
+    if (FAILED(Check()))
+        return Check();
+    ++m_host->counters.positionCalls;
+    if (count && !children)
+        return E_INVALIDARG;
+    if ((flags & SVSI_POSITIONITEM) && count && !points)
+        return E_INVALIDARG;
+
+    for (UINT i = 0; i < count; ++i) {
+        const int index = m_host->FindItem(children[i]);
+        if (index < 0)
+            continue;
+        if (flags & SVSI_POSITIONITEM) {
+            m_host->MoveItem(index, points[i]);
+            ++m_host->counters.itemsPositioned;
+        }
+        ApplySelection(*m_host, index, flags & ~SVSI_POSITIONITEM);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::SetCurrentFolderFlags(DWORD mask, DWORD flags)
+{
+    if (FAILED(Check()))
+        return Check();
+    ++m_host->counters.setFolderFlags;
+    if (mask & FWF_AUTOARRANGE)
+        m_host->SetAutoArrange((flags & FWF_AUTOARRANGE) != 0);
+    if (mask & FWF_SNAPTOGRID)
+        m_host->SetSnapToGrid((flags & FWF_SNAPTOGRID) != 0);
+    const DWORD others = mask & ~static_cast<DWORD>(FWF_AUTOARRANGE | FWF_SNAPTOGRID);
+    m_host->otherFolderFlags = (m_host->otherFolderFlags & ~others) | (flags & others);
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::GetCurrentFolderFlags(DWORD* flags)
+{
+    if (!flags)
+        return E_POINTER;
+    *flags = 0;
+    if (FAILED(Check()))
+        return Check();
+    *flags = m_host->otherFolderFlags;
+    if (m_host->AutoArrange())
+        *flags |= FWF_AUTOARRANGE;
+    if (m_host->SnapToGrid())
+        *flags |= FWF_SNAPTOGRID;
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::GetItem(int, REFIID, void** ppv)
+{
+    if (ppv)
+        *ppv = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CHostView::GetViewModeAndIconSize(FOLDERVIEWMODE* mode, int* size)
+{
+    if (FAILED(Check()))
+        return Check();
+    if (m_host->faults.noIconSize)
+        return E_FAIL;
+    if (mode)
+        *mode = FVM_ICON;
+    if (size)
+        *size = m_host->iconSize;
+    return S_OK;
+}
+
+STDMETHODIMP CHostView::SetRedraw(BOOL redraw)
+{
+    if (FAILED(Check()))
+        return Check();
+    m_host->SendInternal(WM_SETREDRAW, redraw ? TRUE : FALSE, 0);
+    return S_OK;
+}

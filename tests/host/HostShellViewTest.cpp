@@ -1,0 +1,325 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <exdisp.h>
+#include <gtest/gtest.h>
+#include "DeskHost.h"
+
+namespace {
+
+// {4C96BE40-915C-11CF-99D3-00AA004AE837}
+const GUID kSidTopLevelBrowser = { 0x4C96BE40, 0x915C, 0x11CF, { 0x99, 0xD3, 0x00, 0xAA, 0x00, 0x4A, 0xE8, 0x37 } };
+
+template <class T>
+struct Ref
+{
+    T* p = nullptr;
+    Ref() = default;
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    ~Ref() { if (p) p->Release(); }
+    T* operator->() const { return p; }
+    T** operator&() { return &p; }
+    void** Void() { return reinterpret_cast<void**>(&p); }
+};
+
+struct IdList
+{
+    LPITEMIDLIST p = nullptr;
+    IdList() = default;
+    IdList(const IdList&) = delete;
+    IdList& operator=(const IdList&) = delete;
+    ~IdList() { CoTaskMemFree(p); }
+};
+
+// The road the command-line tool takes from the shell windows object to the
+// desktop's shell view; the status is the first failure's.
+HRESULT OpenDesktopView(REFIID riid, void** ppv)
+{
+    *ppv = nullptr;
+    Ref<IShellWindows> windows;
+    HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, static_cast<CLSCTX>(23), IID_IShellWindows,
+                                  windows.Void());
+    if (FAILED(hr))
+        return hr;
+    VARIANT location, root;
+    VariantInit(&location);
+    VariantInit(&root);
+    location.vt = VT_I4;
+    location.lVal = 0;
+    LONG hwnd = 0;
+    Ref<IDispatch> dispatch;
+    hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &dispatch);
+    if (FAILED(hr))
+        return hr;
+    if (!dispatch.p)
+        return E_FAIL;
+    Ref<IServiceProvider> provider;
+    if (FAILED(hr = dispatch->QueryInterface(IID_IServiceProvider, provider.Void())))
+        return hr;
+    Ref<IShellBrowser> browser;
+    if (FAILED(hr = provider->QueryService(kSidTopLevelBrowser, IID_IShellBrowser, browser.Void())))
+        return hr;
+    Ref<IShellView> view;
+    if (FAILED(hr = browser->QueryActiveShellView(&view)))
+        return hr;
+    return view->QueryInterface(riid, ppv);
+}
+
+class HostShellView : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(S_OK, host.Start(DeskHostOptions(), { { L"one.txt", { 100, 100 } },
+                                                        { L"two.txt", { 200, 100 } },
+                                                        { L"three.txt", { 300, 100 } } }));
+        ASSERT_EQ(S_OK, OpenDesktopView(IID_IFolderView2, view.Void()));
+    }
+    void TearDown() override
+    {
+        if (view.p) {
+            view.p->Release();
+            view.p = nullptr;
+        }
+        host.Stop();
+    }
+
+    CDeskHost host;
+    Ref<IFolderView2> view;
+};
+
+} // namespace
+
+TEST_F(HostShellView, ReachedThroughTheShellWindowsObject)
+{
+    // CoCreateInstance goes through the COM runtime to the host's class object.
+    Ref<IShellWindows> windows;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellWindows, nullptr, static_cast<CLSCTX>(23), IID_IShellWindows,
+                                     windows.Void()));
+    EXPECT_EQ(host.ShellWindows(), windows.p);
+
+    // Only the desktop is found.
+    VARIANT location, root;
+    VariantInit(&root);
+    location.vt = VT_I4;
+    location.lVal = CSIDL_PERSONAL;
+    Ref<IDispatch> none;
+    LONG hwnd = 0;
+    EXPECT_EQ(S_FALSE, windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &none));
+    EXPECT_EQ(nullptr, none.p);
+
+    // The shell view's window is the "SHELLDLL_DefView" window.
+    Ref<IShellView> shellView;
+    ASSERT_EQ(S_OK, view->QueryInterface(IID_IShellView, shellView.Void()));
+    HWND window = nullptr;
+    ASSERT_EQ(S_OK, shellView->GetWindow(&window));
+    EXPECT_EQ(host.DefView(), window);
+}
+
+TEST_F(HostShellView, ItemsPositionsAndFolder)
+{
+    int count = 0;
+    ASSERT_EQ(S_OK, view->ItemCount(SVGIO_ALLVIEW, &count));
+    ASSERT_EQ(3, count);
+
+    Ref<IShellFolder> folder;
+    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.Void()));
+    for (int i = 0; i < count; ++i) {
+        IdList child;
+        ASSERT_EQ(S_OK, view->Item(i, &child.p));
+        STRRET str = {};
+        wchar_t name[MAX_PATH] = {};
+        ASSERT_EQ(S_OK, folder->GetDisplayNameOf(child.p, SHGDN_FORPARSING, &str));
+        ASSERT_EQ(S_OK, StrRetToBufW(&str, child.p, name, MAX_PATH));
+        EXPECT_EQ(host.ParsingName(i), name);
+        POINT pos = {};
+        ASSERT_EQ(S_OK, view->GetItemPosition(child.p, &pos));
+        EXPECT_EQ(host.Position(i).x, pos.x);
+        EXPECT_EQ(host.Position(i).y, pos.y);
+    }
+    IdList none;
+    EXPECT_TRUE(FAILED(view->Item(3, &none.p)));
+
+    // An ID list from the folder's own enumeration finds its item too.
+    Ref<IEnumIDList> items;
+    ASSERT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_NONFOLDERS, &items));
+    IdList child;
+    ULONG fetched = 0;
+    bool found = false;
+    while (!found && items->Next(1, &child.p, &fetched) == S_OK) {
+        POINT pos = {};
+        found = SUCCEEDED(view->GetItemPosition(child.p, &pos)) && pos.x == 200 && pos.y == 100;
+        CoTaskMemFree(child.p);
+        child.p = nullptr;
+    }
+    EXPECT_TRUE(found);
+
+    FOLDERVIEWMODE mode = FVM_AUTO;
+    int size = -1;
+    ASSERT_EQ(S_OK, view->GetViewModeAndIconSize(&mode, &size));
+    EXPECT_EQ(FVM_ICON, mode);
+    EXPECT_EQ(48, size);
+    host.SetIconSize(32);
+    ASSERT_EQ(S_OK, view->GetViewModeAndIconSize(&mode, &size));
+    EXPECT_EQ(32, size);
+
+    host.SetSpacing(90, 110);
+    POINT spacing = {};
+    ASSERT_EQ(S_OK, view->GetSpacing(&spacing));
+    EXPECT_EQ(90, spacing.x);
+    EXPECT_EQ(110, spacing.y);
+}
+
+TEST_F(HostShellView, PositioningIsCounted)
+{
+    IdList first, third;
+    ASSERT_EQ(S_OK, view->Item(0, &first.p));
+    ASSERT_EQ(S_OK, view->Item(2, &third.p));
+    PCUITEMID_CHILD children[] = { first.p, third.p };
+    POINT points[] = { { 640, 480 }, { 700, 520 } };
+    ASSERT_EQ(S_OK, view->SelectAndPositionItems(2, children, points, SVSI_POSITIONITEM));
+    EXPECT_EQ(640, host.Position(0).x);
+    EXPECT_EQ(480, host.Position(0).y);
+    EXPECT_EQ(700, host.Position(2).x);
+    EXPECT_EQ(520, host.Position(2).y);
+    EXPECT_EQ(1, host.Counters().positionCalls);
+    EXPECT_EQ(2, host.Counters().itemsPositioned);
+    // The view's own moves are not list view messages from outside.
+    EXPECT_EQ(0, host.Counters().setItemPosition32);
+
+    SendMessageW(host.ListView(), LVM_SETITEMPOSITION, 1, MAKELPARAM(50, 60));
+    POINT pos = { 70, 80 };
+    SendMessageW(host.ListView(), LVM_SETITEMPOSITION32, 1, reinterpret_cast<LPARAM>(&pos));
+    EXPECT_EQ(1, host.Counters().setItemPosition);
+    EXPECT_EQ(1, host.Counters().setItemPosition32);
+    EXPECT_EQ(70, host.Position(1).x);
+
+    ASSERT_TRUE(host.SetPosition(1, { 10, 20 }));
+    EXPECT_EQ(1, host.Counters().setItemPosition);
+    ASSERT_EQ(S_OK, view->SelectAndPositionItems(0, nullptr, nullptr, SVSI_POSITIONITEM));
+    Ref<IShellView> shellView;
+    ASSERT_EQ(S_OK, view->QueryInterface(IID_IShellView, shellView.Void()));
+    ASSERT_EQ(S_OK, shellView->SaveViewState());
+    EXPECT_EQ(2, host.Counters().positionCalls);
+    EXPECT_EQ(1, host.Counters().saveViewState);
+
+    host.ResetCounters();
+    EXPECT_EQ(0, host.Counters().positionCalls);
+    EXPECT_EQ(0, host.Counters().itemsPositioned);
+    EXPECT_EQ(0, host.Counters().setItemPosition);
+}
+
+TEST_F(HostShellView, FolderFlagsDriveTheListView)
+{
+    DWORD flags = 0;
+    ASSERT_EQ(S_OK, view->GetCurrentFolderFlags(&flags));
+    EXPECT_EQ(0u, flags & (FWF_AUTOARRANGE | FWF_SNAPTOGRID));
+    EXPECT_NE(0u, flags & FWF_DESKTOP);
+
+    ASSERT_EQ(S_OK, view->SetCurrentFolderFlags(FWF_SNAPTOGRID, FWF_SNAPTOGRID));
+    EXPECT_TRUE(host.SnapToGrid());
+    EXPECT_NE(0, SendMessageW(host.ListView(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_SNAPTOGRID);
+    ASSERT_EQ(S_OK, view->GetCurrentFolderFlags(&flags));
+    EXPECT_EQ(static_cast<DWORD>(FWF_SNAPTOGRID), flags & (FWF_AUTOARRANGE | FWF_SNAPTOGRID));
+
+    // With snap-to-grid on, a move lands on the nearest cell, as on Windows.
+    host.SetSpacing(100, 100);
+    SendMessageW(host.ListView(), LVM_SETITEMPOSITION, 0, MAKELPARAM(149, 251));
+    EXPECT_EQ(100, host.Position(0).x);
+    EXPECT_EQ(300, host.Position(0).y);
+
+    ASSERT_EQ(S_OK, view->SetCurrentFolderFlags(FWF_AUTOARRANGE | FWF_SNAPTOGRID, FWF_AUTOARRANGE));
+    EXPECT_FALSE(host.SnapToGrid());
+    EXPECT_TRUE(host.AutoArrange());
+    EXPECT_NE(0, GetWindowLongPtrW(host.ListView(), GWL_STYLE) & LVS_AUTOARRANGE);
+    EXPECT_EQ(S_OK, view->GetAutoArrange());
+    // With auto-arrange on, a moved icon goes back into the arrangement.
+    const POINT arranged = host.Position(2);
+    SendMessageW(host.ListView(), LVM_SETITEMPOSITION, 2, MAKELPARAM(1500, 900));
+    EXPECT_EQ(arranged.x, host.Position(2).x);
+    EXPECT_EQ(arranged.y, host.Position(2).y);
+
+    ASSERT_EQ(S_OK, view->SetCurrentFolderFlags(FWF_AUTOARRANGE, 0));
+    EXPECT_FALSE(host.AutoArrange());
+    SendMessageW(host.ListView(), LVM_SETITEMPOSITION, 2, MAKELPARAM(1500, 900));
+    EXPECT_EQ(1500, host.Position(2).x);
+    EXPECT_EQ(3, host.Counters().setFolderFlags);
+}
+
+TEST_F(HostShellView, SiteOfAShellExtension)
+{
+    Ref<IServiceProvider> provider;
+    ASSERT_EQ(S_OK, host.Site()->QueryInterface(IID_IServiceProvider, provider.Void()));
+    Ref<IShellBrowser> browser;
+    ASSERT_EQ(S_OK, provider->QueryService(IID_IShellBrowser, IID_IShellBrowser, browser.Void()));
+    Ref<IShellView> shellView;
+    ASSERT_EQ(S_OK, browser->QueryActiveShellView(&shellView));
+    Ref<IFolderView> folderView;
+    EXPECT_EQ(S_OK, shellView->QueryInterface(IID_IFolderView, folderView.Void()));
+}
+
+TEST_F(HostShellView, InjectedFailures)
+{
+    void* none = nullptr;
+    host.Faults().noDesktopWindow = true;
+    EXPECT_TRUE(FAILED(OpenDesktopView(IID_IFolderView2, &none)));
+    host.Faults() = DeskHostFaults();
+
+    host.Faults().noServiceProvider = true;
+    EXPECT_EQ(E_NOINTERFACE, OpenDesktopView(IID_IFolderView2, &none));
+    Ref<IServiceProvider> provider;
+    EXPECT_EQ(E_NOINTERFACE, host.Site()->QueryInterface(IID_IServiceProvider, provider.Void()));
+    host.Faults() = DeskHostFaults();
+
+    host.Faults().noShellBrowser = true;
+    EXPECT_TRUE(FAILED(OpenDesktopView(IID_IFolderView2, &none)));
+    host.Faults() = DeskHostFaults();
+
+    host.Faults().noShellView = true;
+    EXPECT_TRUE(FAILED(OpenDesktopView(IID_IFolderView2, &none)));
+    host.Faults() = DeskHostFaults();
+
+    host.Faults().noFolderView = true;
+    EXPECT_EQ(E_NOINTERFACE, OpenDesktopView(IID_IFolderView, &none));
+    Ref<IShellView> shellView;
+    EXPECT_EQ(S_OK, OpenDesktopView(IID_IShellView, shellView.Void()));
+    host.Faults() = DeskHostFaults();
+    EXPECT_EQ(nullptr, none);
+
+    host.Faults().failItemAt = 1;
+    host.Faults().failDisplayNameAt = 2;
+    host.Faults().noIconSize = true;
+    IdList item;
+    EXPECT_EQ(E_FAIL, view->Item(1, &item.p));
+    EXPECT_EQ(nullptr, item.p);
+    ASSERT_EQ(S_OK, view->Item(2, &item.p));
+    Ref<IShellFolder> folder;
+    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.Void()));
+    STRRET str = {};
+    EXPECT_EQ(E_FAIL, folder->GetDisplayNameOf(item.p, SHGDN_NORMAL, &str));
+    int size = 7;
+    EXPECT_TRUE(FAILED(view->GetViewModeAndIconSize(nullptr, &size)));
+    EXPECT_EQ(7, size);
+
+    host.Faults().noItemCount = true;
+    int count = -1;
+    EXPECT_TRUE(FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)));
+}
+
+TEST(HostStopped, ObjectsKeptPastStopFailCleanly)
+{
+    CDeskHost host;
+    ASSERT_EQ(S_OK, host.Start(DeskHostOptions(), { { L"left.txt", { 1, 1 } } }));
+    Ref<IFolderView2> view;
+    ASSERT_EQ(S_OK, OpenDesktopView(IID_IFolderView2, view.Void()));
+    host.Stop();
+    int count = -1;
+    EXPECT_TRUE(FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)));
+    // The class object is gone with the host: no stale desktop is reached.
+    Ref<IFolderView2> again;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    EXPECT_TRUE(FAILED(OpenDesktopView(IID_IFolderView2, again.Void())));
+    CoUninitialize();
+}
