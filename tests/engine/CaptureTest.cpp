@@ -1,0 +1,140 @@
+#include "tests/engine/EngineFixture.h"
+#include "cli/access/CliContext.h"
+#include "cli/access/DesktopView.h"
+#include "engine/DeskCommands.h"
+#include "engine/ShellNames.h"
+#include "layout/ListViewCapture.h"
+#include "layout/ShellViewCapture.h"
+
+namespace {
+
+const wchar_t kComputer[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+// Keeps what a capture hands over, and when.
+class CListSink : public CRecordSink
+{
+public:
+    void Put(const IconRecord& record) override { records.push_back(record); }
+    std::vector<IconRecord> records;
+};
+
+class CaptureTest : public CEngineTest
+{
+protected:
+    // Two monitors side by side, the second to the right of the primary.
+    void TwoMonitors()
+    {
+        display.monitors = { { { 0, 0, 1920, 1080 }, true }, { { 1920, 0, 3200, 1024 }, false } };
+    }
+};
+
+TEST_F(CaptureTest, ListViewCaptureNamesPositionsAndMonitors)
+{
+    TwoMonitors();
+    Start({ { L"a.txt", { 100, 120 } }, { L"b.doc", { 2000, 30 } }, { kComputer, { 5000, 40 } } },
+          [] { DeskHostOptions o; o.width = 6000; return o; }());
+    host.Faults().failItemAt = 1;
+    auto capture = MakeListViewCapture(context, host.ListView());
+    ASSERT_TRUE(capture->Ready());
+    CListSink sink;
+    EXPECT_EQ(2, capture->Run(sink));
+    ASSERT_EQ(2u, sink.records.size());
+
+    const IconRecord& a = sink.records[0];
+    EXPECT_STREQ(L"a.txt", a.Name.c_str());
+    EXPECT_EQ(PathOf(L"a.txt"), a.Path.c_str());
+    EXPECT_EQ(0, a.Monitor);
+    EXPECT_EQ(100, a.XCoord);
+    EXPECT_EQ(120, a.YCoord);
+    EXPECT_EQ(1, a.Index);
+    EXPECT_FALSE(a.Legacy);
+
+    // b.doc has no ID list and is left out: the Index values keep the gap.
+    const IconRecord& computer = sink.records[1];
+    EXPECT_EQ(3, computer.Index);
+    EXPECT_EQ(-1, computer.Monitor) << "on no monitor";
+    EXPECT_EQ(5000, computer.XCoord);
+    EXPECT_EQ(0, _wcsicmp(kComputer, computer.Path.c_str()));
+
+    host.Faults().failItemAt = -1;
+    CListSink again;
+    EXPECT_EQ(3, MakeListViewCapture(context, host.ListView())->Run(again));
+    EXPECT_EQ(1, again.records[1].Monitor);
+    EXPECT_EQ(80, again.records[1].XCoord) << "relative to the second monitor";
+    EXPECT_EQ(30, again.records[1].YCoord);
+}
+
+// Without a folder view the item parameter is the ID list; an item without
+// one is kept as a legacy record of its label.
+TEST_F(CaptureTest, ListViewCaptureWithoutFolderViewMakesLegacyRecords)
+{
+    Start({ { L"a.txt", { 100, 120 } } });
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = 1;
+    item.pszText = const_cast<wchar_t*>(L"Old Link");
+    item.lParam = 0;
+    ASSERT_EQ(1, SendMessageW(host.ListView(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    host.SetPosition(1, { 300, 40 });
+    host.Faults().noFolderView = true;
+
+    CListSink sink;
+    EXPECT_EQ(2, MakeListViewCapture(context, host.ListView())->Run(sink));
+    ASSERT_EQ(2u, sink.records.size());
+    EXPECT_EQ(PathOf(L"a.txt"), sink.records[0].Path.c_str());
+    const IconRecord& legacy = sink.records[1];
+    EXPECT_TRUE(legacy.Legacy);
+    EXPECT_STREQ(L"Old Link", legacy.Name.c_str());
+    EXPECT_STREQ(L"Old Link", legacy.Path.c_str());
+    EXPECT_EQ(300, legacy.XCoord);
+    EXPECT_EQ(40, legacy.YCoord);
+    EXPECT_EQ(-1, legacy.Monitor);
+    EXPECT_EQ(2, legacy.Index);
+    SendMessageW(host.ListView(), LVM_DELETEITEM, 1, 0);
+}
+
+TEST_F(CaptureTest, ListViewCaptureIsNotReadyWithoutWindow)
+{
+    Start({ { L"a.txt", { 100, 120 } } });
+    EXPECT_FALSE(MakeListViewCapture(context, nullptr)->Ready());
+    CListSink sink;
+    EXPECT_EQ(0, MakeListViewCapture(context, nullptr)->Run(sink));
+}
+
+TEST_F(CaptureTest, ClassIdTextIsUpperCaseRegistryForm)
+{
+    const CLSID computer = { 0x20D04FE0, 0x3AEA, 0x1069, { 0xA2, 0xD8, 0x08, 0x00, 0x2B, 0x30, 0x30, 0x9D } };
+    EXPECT_STREQ(kComputer, ClassIdText(computer).c_str());
+    const CLSID small = { 0x1, 0x2, 0x3, { 0, 1, 2, 3, 4, 5, 6, 0xAB } };
+    EXPECT_STREQ(L"::{00000001-0002-0003-0001-0203040506AB}", ClassIdText(small).c_str());
+}
+
+// The command-line capture names items by the shell view; an item that
+// vanished during the walk leaves a gap in Index.
+TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
+{
+    TwoMonitors();
+    Cli().display.SetSource(&display);
+    Start({ { L"a.txt", { 100, 120 } }, { L"b.doc", { 1950, 30 } }, { L"c.txt", { 300, 40 } } });
+    CDesktopViewPair pair;
+    ASSERT_TRUE(pair.Open());
+    auto capture = MakeShellViewCapture(pair);
+    ASSERT_TRUE(capture->Ready());
+    host.Faults().failDisplayNameAt = 0;
+    CListSink sink;
+    EXPECT_EQ(2, capture->Run(sink));
+    Cli().display.SetSource(nullptr);
+    ASSERT_EQ(2u, sink.records.size());
+    EXPECT_STREQ(L"b.doc", sink.records[0].Name.c_str());
+    EXPECT_EQ(PathOf(L"b.doc"), sink.records[0].Path.c_str());
+    EXPECT_EQ(2, sink.records[0].Index);
+    EXPECT_EQ(1, sink.records[0].Monitor);
+    EXPECT_EQ(30, sink.records[0].XCoord);
+    EXPECT_EQ(3, sink.records[1].Index);
+    EXPECT_EQ(0, sink.records[1].Monitor);
+
+    CDesktopViewPair closed;
+    EXPECT_FALSE(MakeShellViewCapture(closed)->Ready());
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+#include "tests/engine/EngineFixture.h"
+#include "cli/access/CliContext.h"
+#include "cli/access/DesktopView.h"
+
+namespace {
+
+class ShellViewAccessTest : public CEngineTest
+{
+protected:
+    ShellViewAccessTest() { Cli().display.SetIconSize(0); }
+};
+
+TEST_F(ShellViewAccessTest, OpensThePairThroughTheShellWindows)
+{
+    Start({ { L"a.txt", { 100, 100 } } });
+    CDesktopViewPair pair;
+    ASSERT_TRUE(pair.Open());
+    EXPECT_NE(nullptr, pair.View());
+    EXPECT_NE(nullptr, pair.Folder());
+    EXPECT_EQ(L"", err);
+
+    ProbeIconSize(pair.View());
+    EXPECT_EQ(48, Cli().display.IconSize());
+    host.SetIconSize(32);
+    ProbeIconSize(nullptr);
+    EXPECT_EQ(32, Cli().display.IconSize()) << "opens a view for the probe alone";
+    host.Faults().noIconSize = true;
+    host.SetIconSize(16);
+    ProbeIconSize(pair.View());
+    EXPECT_EQ(32, Cli().display.IconSize()) << "a failed probe keeps the size";
+    pair.Release();
+
+    // No desktop registered: the call succeeds without a dispatch object.
+    host.Faults().noDesktopWindow = true;
+    CComRef<IFolderView2> view;
+    EXPECT_TRUE(FAILED(OpenDesktopViewInterface(IID_IFolderView2, view.PutVoid())));
+    EXPECT_FALSE(view);
+    EXPECT_FALSE(pair.Open());
+    EXPECT_EQ(L"Could not get IShellFolder or IFolderView2.\n", err);
+    EXPECT_EQ(L"", out);
+
+    host.Faults().noDesktopWindow = false;
+    host.Faults().noShellView = true;
+    EXPECT_TRUE(FAILED(OpenDesktopViewInterface(IID_IFolderView2, view.PutVoid())));
+}
+
+// An item that vanished after the count was read (Item or GetDisplayNameOf
+// fails) is left out; its names are never used.
+TEST_F(ShellViewAccessTest, EnumerationSkipsItemsThatCannotBeRead)
+{
+    Start({ { L"a.txt", { 100, 100 } }, { L"b.doc", { 200, 150 } }, { L"c.txt", { 300, 100 } } });
+    CDesktopViewPair pair;
+    ASSERT_TRUE(pair.Open());
+    int count = 0;
+    ASSERT_TRUE(SUCCEEDED(DesktopItemCount(pair, count)));
+    ASSERT_EQ(3, count);
+
+    CDesktopItem item;
+    ASSERT_TRUE(ReadDesktopItem(pair, 1, true, item));
+    EXPECT_STREQ(L"b.doc", item.name);
+    EXPECT_EQ(PathOf(L"b.doc"), item.parsingName);
+    EXPECT_EQ(POINT({ 200, 150 }), item.position);
+
+    host.Faults().failItemAt = 0;
+    host.Faults().failDisplayNameAt = 2;
+    EXPECT_FALSE(ReadDesktopItem(pair, 0, true, item));
+    EXPECT_FALSE(ReadDesktopItem(pair, 2, false, item));
+
+    CIconRecordArray records;
+    std::vector<int> unmatched;
+    ASSERT_TRUE(ScanUnmatchedItems(pair, records, unmatched));
+    EXPECT_EQ(std::vector<int>({ 1 }), unmatched) << "unreadable items are never listed";
+
+    host.Faults().noItemCount = true;
+    EXPECT_FALSE(ScanUnmatchedItems(pair, records, unmatched));
+    EXPECT_TRUE(unmatched.empty());
+}
+
+// An item is claimed by the first unclaimed record with its exact display
+// name and parsing name.
+TEST_F(ShellViewAccessTest, UnmatchedItemScanComparesNameAndPathExactly)
+{
+    Start({ { L"a.txt", { 100, 100 } }, { L"b.doc", { 200, 100 } }, { L"c.txt", { 300, 100 } },
+            { L"d.txt", { 400, 100 } } });
+    CDesktopViewPair pair;
+    ASSERT_TRUE(pair.Open());
+
+    CIconRecordArray records;
+    records.push_back(MakeRecord(L"a.txt", PathOf(L"a.txt"), 0, 0));
+    records.push_back(MakeRecord(L"a.txt", PathOf(L"a.txt"), 0, 0)); // nothing left to claim
+    records.push_back(MakeRecord(L"B.DOC", PathOf(L"b.doc"), 0, 0));
+    records.push_back(MakeRecord(L"c.txt", PathOf(L"C.TXT"), 0, 0));
+    records.push_back(MakeRecord(L"d.txt", L"d.txt", 0, 0));
+    std::vector<int> unmatched;
+    ASSERT_TRUE(ScanUnmatchedItems(pair, records, unmatched));
+    EXPECT_EQ(std::vector<int>({ 1, 2, 3 }), unmatched);
+
+    SIZE spacing = {};
+    ASSERT_TRUE(ReadCellSpacing(pair.View(), spacing));
+    EXPECT_EQ(75, spacing.cx);
+    EXPECT_EQ(75, spacing.cy);
+}
+
+TEST_F(ShellViewAccessTest, EmptyDesktopScansToNothing)
+{
+    Start({});
+    CDesktopViewPair pair;
+    ASSERT_TRUE(pair.Open());
+    int count = -1;
+    EXPECT_TRUE(SUCCEEDED(DesktopItemCount(pair, count)));
+    EXPECT_EQ(0, count);
+    std::vector<int> unmatched = { 7 };
+    EXPECT_TRUE(ScanUnmatchedItems(pair, CIconRecordArray(), unmatched));
+    EXPECT_TRUE(unmatched.empty());
+}
+
+} // namespace
