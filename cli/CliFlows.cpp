@@ -6,7 +6,7 @@
 #include "cli/access/CliContext.h"
 #include "cli/access/ConsoleOut.h"
 #include "cli/access/DesktopView.h"
-#include "engine/DeskCommands.h"
+#include "engine/DesktopWindow.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 

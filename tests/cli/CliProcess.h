@@ -1,0 +1,20 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+// One run of the real OstrelCli.exe as a child process, with pipes for its
+// three standard streams.
+struct CliRun
+{
+    bool started = false;
+    bool finished = false;   // false: it did not end in time and was terminated
+    DWORD exitCode = 0;
+    std::wstring out;        // standard output, decoded from UTF-8
+    std::wstring err;        // standard error, decoded from UTF-8
+};
+
+// Quotes each argument by the Windows command-line rules. input is written
+// to standard input, which is then closed.
+CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& input = std::string(),
+                     DWORD timeoutMs = 30000);
