@@ -22,7 +22,6 @@ public:
     CDisplayCapture(const CDisplayCapture&) = delete;
     CDisplayCapture& operator=(const CDisplayCapture&) = delete;
 
-    int MonitorCount() const { return m_count; }
     CWideString FullLayoutName() const { return Cli().display.LayoutName(m_count, true, Cli().flavor); }
 
 private:
