@@ -142,4 +142,5 @@ protected:
 };
 
 inline bool operator==(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+inline bool operator!=(POINT a, POINT b) { return !(a == b); }
 inline std::ostream& operator<<(std::ostream& os, POINT p) { return os << "(" << p.x << "," << p.y << ")"; }

@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+#include <vector>
+#include "engine/FreeCellGrid.h"
+#include "engine/RestoreEngine.h"
+#include "tests/engine/EngineFixture.h"
+
+namespace {
+
+TEST(FreeCellGrid, CellsRunDownEachColumnInsideTheWorkArea)
+{
+    CFreeCellGrid grid;
+    // Columns while x < 350 - 10, rows while y < 330 - 100.
+    grid.Build({ 100, 100 }, 350, 330);
+    const std::vector<POINT> cells = grid.Cells();
+    ASSERT_EQ(12u, cells.size());
+    EXPECT_EQ(POINT({ 21, 2 }), cells[0]);
+    EXPECT_EQ(POINT({ 21, 102 }), cells[1]);
+    EXPECT_EQ(POINT({ 21, 202 }), cells[2]);
+    EXPECT_EQ(POINT({ 121, 2 }), cells[3]);
+    EXPECT_EQ(POINT({ 321, 202 }), cells[11]);
+
+    grid.Build({ 100, 100 }, 331, 302);
+    EXPECT_EQ(3u * 2u, grid.Remaining()) << "x = 321 and y = 202 are outside";
+}
+
+// A cell is under a rectangle when its centre is, left and top edges inside,
+// right and bottom edges outside; one rectangle removes one cell.
+TEST(FreeCellGrid, RemovalTakesTheFirstCellWhoseCentreIsInside)
+{
+    CFreeCellGrid grid;
+    grid.Build({ 100, 100 }, 350, 330);
+    // Centre of (121, 102) is (171, 152).
+    EXPECT_FALSE(grid.RemoveUnder(100, 100, 171, 300)) << "right edge outside";
+    EXPECT_FALSE(grid.RemoveUnder(172, 100, 271, 300)) << "between the centres";
+    EXPECT_TRUE(grid.RemoveUnder(171, 152, 172, 153));
+    EXPECT_FALSE(grid.RemoveUnder(171, 152, 172, 153)) << "already taken";
+
+    // A wide rectangle takes the cells in list order: column by column.
+    EXPECT_TRUE(grid.RemoveUnder(0, 0, 400, 400));
+    EXPECT_TRUE(grid.RemoveUnder(0, 0, 400, 400));
+    const std::vector<POINT> cells = grid.Cells();
+    EXPECT_EQ(POINT({ 21, 202 }), cells[0]);
+
+    POINT cell;
+    EXPECT_TRUE(grid.TakeFirst(cell));
+    EXPECT_EQ(POINT({ 21, 202 }), cell);
+    EXPECT_TRUE(grid.TakeFirst(cell));
+    EXPECT_EQ(POINT({ 121, 2 }), cell) << "skips (121, 102), taken before";
+    EXPECT_EQ(7u, grid.Remaining());
+
+    // Far-away and huge coordinates are harmless.
+    EXPECT_FALSE(grid.RemoveUnder(-5000000000LL, -5000000000LL, -4000000000LL, -4000000000LL));
+    EXPECT_TRUE(grid.RemoveUnder(-5000000000LL, -5000000000LL, 5000000000LL, 5000000000LL));
+}
+
+TEST(FreeCellGrid, SpacingWithoutWidthOrHeightGivesNoCells)
+{
+    CFreeCellGrid grid;
+    grid.Build({ 0, 75 }, 1920, 1040);
+    EXPECT_TRUE(grid.Empty());
+    grid.Build({ 75, 0 }, 1920, 1040);
+    EXPECT_TRUE(grid.Empty());
+    grid.Build({ -75, 75 }, 1920, 1040);
+    EXPECT_TRUE(grid.Empty());
+    POINT cell;
+    EXPECT_FALSE(grid.TakeFirst(cell));
+    grid.Build({ 75, 75 }, 20, 1040);
+    EXPECT_TRUE(grid.Empty()) << "work area narrower than the first column";
+}
+
+// An access that answers from memory, for the rules of the algorithm itself.
+class CMemoryAccess : public CRestoreAccess
+{
+public:
+    SIZE spacing = { 75, 75 };
+    std::vector<int> unmatched;
+    std::vector<std::pair<int, POINT>> moved;
+    std::vector<std::pair<int, POINT>> placed;
+    std::vector<std::wstring> names;
+    bool finished = false;
+
+    DWORD ReadViewFlags() override { return 0; }
+    void SetViewFlags(DWORD, DWORD) override {}
+    DWORD ArrangeMask() const override { return 5; }
+    DWORD SnapMask() const override { return 4; }
+    bool CellSpacing(SIZE& out) override
+    {
+        out = spacing;
+        return true;
+    }
+    bool ScanUnmatched(const CIconRecordArray&, std::vector<int>& out) override
+    {
+        out = unmatched;
+        return true;
+    }
+    bool ItemRect(int, SIZE, RECT& rect) override
+    {
+        rect = { 5000, 5000, 5075, 5075 };
+        return true;
+    }
+    void MoveItem(int index, POINT cell) override { moved.push_back({ index, cell }); }
+    bool BeginPlacement() override { return true; }
+    int NextCandidate(const IconRecord& record, int after) override
+    {
+        for (int i = after + 1; i < static_cast<int>(names.size()); ++i) {
+            if (_wcsicmp(names[i].c_str(), record.Name.c_str()) == 0)
+                return i;
+        }
+        return -1;
+    }
+    Identity ReadIdentity(int candidate, CWideString& text) override
+    {
+        text = (L"C:\\" + names[candidate]).c_str();
+        return Identity::Text;
+    }
+    bool Place(int candidate, POINT pt) override
+    {
+        placed.push_back({ candidate, pt });
+        return true;
+    }
+    bool ClaimsItems() const override { return true; }
+    void Finish() override { finished = true; }
+};
+
+TEST(RestoreAlgorithm, ZeroCellSpacingStillFinishesWithoutMovingUnmatchedIcons)
+{
+    CMemoryAccess access;
+    access.spacing = { 0, 0 };
+    access.unmatched = { 0, 1 };
+    access.names = { L"x", L"y", L"a" };
+    CIconRecordArray records;
+    records.push_back(MakeRecord(L"a", L"C:\\a", 10, 10));
+    int passes = 0;
+    EXPECT_TRUE(RunRestore(access, records, { 0, 0, 1920, 1040 }, false, &passes));
+    EXPECT_TRUE(access.moved.empty());
+    ASSERT_EQ(1u, access.placed.size());
+    EXPECT_EQ(2, access.placed[0].first);
+    EXPECT_EQ(1, passes);
+    EXPECT_TRUE(access.finished);
+}
+
+// A claimed item is out of the search: two records of one name and path
+// take two items of that name only when the second has the path too.
+TEST(RestoreAlgorithm, ClaimedItemsAreSkippedAndAbsentPathsMatchNothing)
+{
+    CMemoryAccess access;
+    access.names = { L"a", L"a", L"b" };
+    CIconRecordArray records;
+    records.push_back(MakeRecord(L"a", L"c:\\A", 10, 10));
+    records.push_back(MakeRecord(L"A", L"C:\\a", 20, 20));
+    records.push_back(MakeRecord(L"b", L"", 30, 30));
+    EXPECT_TRUE(RunRestore(access, records, { 0, 0, 1920, 1040 }, false));
+    ASSERT_EQ(2u, access.placed.size());
+    EXPECT_EQ(0, access.placed[0].first);
+    EXPECT_EQ(1, access.placed[1].first);
+}
+
+} // namespace

@@ -1,0 +1,314 @@
+#include "tests/engine/EngineFixture.h"
+#include "cli/access/CliContext.h"
+#include "cli/access/DesktopView.h"
+#include "engine/CliRestore.h"
+#include "engine/DeskCommands.h"
+#include "engine/RestoreEngine.h"
+#include "engine/ShellRestore.h"
+#include "layout/RegKey.h"
+
+namespace {
+
+const RECT kWorkArea = { 0, 0, 1920, 1040 };
+
+// Both restore engines over the same host desktop.
+class RestoreTest : public CEngineTest
+{
+protected:
+    RestoreTest() { context.currentFormat = true; }
+
+    // The shell extension's engine; returns the number of passes.
+    int RestoreInShell(const CIconRecordArray& records, bool viewFlags = false, RECT workArea = kWorkArea)
+    {
+        CDeskViewObjects objects;
+        EXPECT_EQ(0, objects.Open(context));
+        CDeskListView view(host.ListView());
+        CListViewRestoreAccess access(context, view, objects);
+        int passes = 0;
+        EXPECT_TRUE(RunRestore(access, records, workArea, viewFlags, &passes));
+        return passes;
+    }
+
+    // The command-line tool's engine.
+    bool RestoreFromView(const CIconRecordArray& records, bool viewFlags = false, RECT workArea = kWorkArea)
+    {
+        CDesktopViewPair pair;
+        EXPECT_TRUE(pair.Open());
+        CFolderViewRestoreAccess access(pair, L"Work");
+        return RunRestore(access, records, workArea, viewFlags);
+    }
+
+    CIconRecordArray Layout(std::initializer_list<std::pair<const wchar_t*, POINT>> icons)
+    {
+        CIconRecordArray records;
+        for (const auto& icon : icons)
+            records.push_back(MakeRecord(icon.first, PathOf(icon.first), icon.second.x, icon.second.y));
+        return records;
+    }
+
+    // Shows file names without their extension, so that two files can share one.
+    void HideExtensions()
+    {
+        CRegKey advanced(L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Advanced", KEY_ALL_ACCESS);
+        advanced.WriteNumber(L"HideFileExt", 1);
+    }
+};
+
+const std::vector<DeskIcon> kThree = { { L"a.txt", { 300, 300 } }, { L"b.doc", { 400, 300 } },
+                                       { L"c.txt", { 500, 300 } } };
+
+TEST_F(RestoreTest, SettledLayoutMovesNothingAndEndsAfterOnePass)
+{
+    Start(kThree);
+    const CIconRecordArray layout = Layout({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 400, 300 } },
+                                             { L"c.txt", { 500, 300 } } });
+    EXPECT_EQ(1, RestoreInShell(layout));
+    EXPECT_EQ(0, host.Counters().setItemPosition);
+    EXPECT_EQ(1, host.Counters().saveViewState);
+
+    EXPECT_TRUE(RestoreFromView(layout));
+    EXPECT_EQ(0, host.Counters().positionCalls);
+    EXPECT_EQ(L"Layout: Work\nOstrel: No Icons Repositioned\n", out);
+}
+
+TEST_F(RestoreTest, EachIconIsSetOnce)
+{
+    Start(kThree);
+    const CIconRecordArray layout = Layout({ { L"a.txt", { 600, 500 } }, { L"b.doc", { 700, 500 } },
+                                             { L"c.txt", { 800, 500 } } });
+    EXPECT_EQ(1, RestoreInShell(layout));
+    EXPECT_EQ(3, host.Counters().setItemPosition);
+    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+    EXPECT_EQ(POINT({ 800, 500 }), At(L"c.txt"));
+
+    for (int i = 0; i < 3; ++i)
+        host.SetPosition(i, { 100 * i + 300, 300 });
+    host.ResetCounters();
+    EXPECT_TRUE(RestoreFromView(layout));
+    EXPECT_EQ(1, host.Counters().positionCalls);
+    EXPECT_EQ(3, host.Counters().itemsPositioned);
+    EXPECT_EQ(POINT({ 700, 500 }), At(L"b.doc"));
+    EXPECT_EQ(L"Layout: Work\nOstrel: Repositioned: 3 Icons\n", out);
+}
+
+// The scan counts letter case, the search does not: the icon is moved out of
+// the way first and then still put at its saved position.
+TEST_F(RestoreTest, LetterCaseDifferenceMovesAsideThenPlaces)
+{
+    Start({ { L"a.txt", { 1000, 1000 } } });
+    CIconRecordArray layout;
+    layout.push_back(MakeRecord(L"A.TXT", PathOf(L"A.TXT"), 600, 500));
+    EXPECT_EQ(1, RestoreInShell(layout));
+    EXPECT_EQ(2, host.Counters().setItemPosition) << "out of the way, then placed";
+    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+
+    host.SetPosition(0, { 1000, 1000 });
+    host.ResetCounters();
+    EXPECT_TRUE(RestoreFromView(layout));
+    EXPECT_EQ(2, host.Counters().positionCalls);
+    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+}
+
+TEST_F(RestoreTest, IconsOfOneNameAreToldApartByPath)
+{
+    HideExtensions();
+    Start({ { L"a.txt", { 300, 300 } }, { L"Report.txt", { 400, 300 } }, { L"Report.doc", { 500, 300 } } });
+    ASSERT_EQ(L"Report", host.Label(1)) << "extensions hidden";
+    ASSERT_EQ(L"Report", host.Label(2));
+    CIconRecordArray layout;
+    layout.push_back(MakeRecord(L"Report", PathOf(L"Report.doc"), 100, 600));
+    layout.push_back(MakeRecord(L"Report", PathOf(L"Report.txt"), 200, 600));
+    layout.push_back(MakeRecord(L"a", PathOf(L"a.txt"), 300, 300));
+    EXPECT_EQ(1, RestoreInShell(layout));
+    EXPECT_EQ(POINT({ 200, 600 }), host.Position(1));
+    EXPECT_EQ(POINT({ 100, 600 }), host.Position(2));
+
+    host.SetPosition(1, { 400, 300 });
+    host.SetPosition(2, { 500, 300 });
+    EXPECT_TRUE(RestoreFromView(layout));
+    EXPECT_EQ(POINT({ 200, 600 }), host.Position(1));
+    EXPECT_EQ(POINT({ 100, 600 }), host.Position(2));
+}
+
+// A legacy record takes the first icon of its name; two of them for one
+// icon leave one entry in the command-line batch, the later one.
+TEST_F(RestoreTest, LegacyRecordsTakeTheFirstIconOfTheirName)
+{
+    HideExtensions();
+    Start({ { L"Report.txt", { 400, 300 } }, { L"Report.doc", { 500, 300 } } });
+    CIconRecordArray layout;
+    layout.push_back(MakeRecord(L"Report", L"Report", 100, 600, true));
+    EXPECT_EQ(1, RestoreInShell(layout));
+    EXPECT_EQ(POINT({ 100, 600 }), host.Position(0));
+    EXPECT_NE(POINT({ 100, 600 }), host.Position(1));
+
+    layout.push_back(MakeRecord(L"Report", L"Report", 200, 700, true));
+    layout.push_back(MakeRecord(L"Report", L"Report", 300, 800, true));
+    host.ResetCounters();
+    EXPECT_TRUE(RestoreFromView(layout));
+    // The scan finds no record with the item's parsing name: the item is
+    // moved aside alone first, then once with the batch.
+    EXPECT_EQ(2, host.Counters().positionCalls);
+    EXPECT_EQ(2, host.Counters().itemsPositioned);
+    EXPECT_EQ(POINT({ 300, 800 }), host.Position(0));
+    EXPECT_EQ(L"Layout: Work\nOstrel: Repositioned: 1 Icons\n", out);
+}
+
+// Unmatched icons go to free cells, never to a cell under a saved icon, and
+// stay put once the cells run out.
+TEST_F(RestoreTest, UnmatchedIconsTakeFreeCellsOutsideSavedIcons)
+{
+    Start({ { L"a.txt", { 300, 300 } }, { L"u1.txt", { 1850, 1050 } }, { L"u2.txt", { 1700, 1050 } },
+            { L"u3.txt", { 1600, 1050 } } });
+    CIconRecordArray layout = Layout({ { L"a.txt", { 300, 300 } }, { L"gone.txt", { 21, 2 } } });
+    // Work area of one column and two rows: (21,2) is reserved, (21,77) is free.
+    EXPECT_EQ(1, RestoreInShell(layout, false, { 0, 0, 100, 160 }));
+    EXPECT_EQ(POINT({ 21, 77 }), At(L"u1.txt"));
+    EXPECT_EQ(POINT({ 1700, 1050 }), At(L"u2.txt"));
+    EXPECT_EQ(POINT({ 1600, 1050 }), At(L"u3.txt"));
+    EXPECT_EQ(1, host.Counters().setItemPosition);
+
+    host.SetPosition(1, { 1850, 1050 });
+    host.ResetCounters();
+    EXPECT_TRUE(RestoreFromView(layout, false, { 0, 0, 100, 160 }));
+    EXPECT_EQ(POINT({ 21, 77 }), At(L"u1.txt"));
+    EXPECT_EQ(POINT({ 1700, 1050 }), At(L"u2.txt"));
+    EXPECT_EQ(1, host.Counters().positionCalls);
+
+    // An unmatched icon that covers a free cell keeps it.
+    host.ResetCounters();
+    EXPECT_EQ(1, RestoreInShell(layout, false, { 0, 0, 100, 160 }));
+    EXPECT_EQ(POINT({ 21, 77 }), At(L"u1.txt"));
+    EXPECT_EQ(0, host.Counters().setItemPosition);
+}
+
+TEST_F(RestoreTest, ForceVisiblePullsOffScreenIconsToThePrimaryCentre)
+{
+    DeskHostOptions options;
+    options.width = 4000;
+    Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 2500, 100 } }, { L"c.txt", { 400, 300 } } }, options);
+    context.display.Capture();
+    const CIconRecordArray layout = Layout({ { L"a.txt", { 3500, 300 } }, { L"b.doc", { 2500, 100 } },
+                                             { L"c.txt", { 400, 300 } } });
+
+    RestoreInShell(layout);
+    EXPECT_EQ(POINT({ 3500, 300 }), At(L"a.txt")) << "Force Visible off";
+    EXPECT_EQ(POINT({ 2500, 100 }), At(L"b.doc"));
+
+    context.settings.forceVisible = 1;
+    host.SetPosition(0, { 300, 300 });
+    RestoreInShell(layout);
+    EXPECT_EQ(POINT({ 960, 540 }), At(L"a.txt"));
+    EXPECT_EQ(POINT({ 960, 540 }), At(L"b.doc"));
+    EXPECT_EQ(POINT({ 400, 300 }), At(L"c.txt"));
+}
+
+// Older layouts name files by their bare file name; the command-line engine
+// compares with full parsing names whatever the layout's format.
+TEST_F(RestoreTest, OlderFormatIdentifiesFilesByFileName)
+{
+    Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 400, 300 } } });
+    CIconRecordArray layout;
+    layout.push_back(MakeRecord(L"a.txt", L"A.TXT", 600, 500));
+    layout.push_back(MakeRecord(L"b.doc", PathOf(L"b.doc"), 700, 500));
+    context.currentFormat = false;
+    RestoreInShell(layout);
+    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+    EXPECT_NE(POINT({ 700, 500 }), At(L"b.doc")) << "a full path is no file name";
+
+    host.SetPosition(0, { 300, 300 });
+    host.SetPosition(1, { 400, 300 });
+    EXPECT_TRUE(RestoreFromView(layout));
+    EXPECT_NE(POINT({ 600, 500 }), At(L"a.txt"));
+    EXPECT_EQ(POINT({ 700, 500 }), At(L"b.doc"));
+}
+
+// A coordinate outside 16 bits never reads back: every pass sets it again,
+// and the engine still finishes.
+TEST_F(RestoreTest, TargetBeyondSixteenBitsRunsEveryPass)
+{
+    Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 400, 300 } } });
+    const CIconRecordArray layout = Layout({ { L"a.txt", { 40000, 300 } }, { L"b.doc", { 600, 300 } } });
+    EXPECT_EQ(kMaxPasses, RestoreInShell(layout));
+    EXPECT_EQ(kMaxPasses + 1, host.Counters().setItemPosition);
+    EXPECT_EQ(POINT({ 600, 300 }), At(L"b.doc"));
+    EXPECT_EQ(1, host.Counters().saveViewState);
+}
+
+// With common controls 5.82 or later both flags are off while icons move;
+// afterwards snap-to-grid is back on and auto-arrange stays off.
+TEST_F(RestoreTest, ArrangeFlagsAreSwitchedOffOnlyWithTheCommonControlsFlag)
+{
+    Start(kThree);
+    const DWORD both = LVS_EX_SNAPTOGRID | LVS_EX_AUTOAUTOARRANGE;
+    SendMessageW(host.ListView(), LVM_SETEXTENDEDLISTVIEWSTYLE, both, both);
+    const CIconRecordArray layout = Layout({ { L"a.txt", { 613, 517 } } });
+    RestoreInShell(layout, true);
+    EXPECT_EQ(POINT({ 613, 517 }), At(L"a.txt")) << "not snapped while placed";
+    EXPECT_EQ(static_cast<LRESULT>(LVS_EX_SNAPTOGRID),
+              SendMessageW(host.ListView(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & both);
+
+    SendMessageW(host.ListView(), LVM_SETEXTENDEDLISTVIEWSTYLE, both, LVS_EX_AUTOAUTOARRANGE);
+    host.SetPosition(0, { 300, 300 });
+    RestoreInShell(layout, false);
+    EXPECT_EQ(static_cast<LRESULT>(LVS_EX_AUTOAUTOARRANGE),
+              SendMessageW(host.ListView(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & both);
+
+    SendMessageW(host.ListView(), LVM_SETEXTENDEDLISTVIEWSTYLE, both, 0);
+    host.SetSnapToGrid(true);
+    host.SetAutoArrange(true);
+    host.ResetCounters();
+    EXPECT_TRUE(RestoreFromView(layout, true));
+    EXPECT_TRUE(host.SnapToGrid());
+    EXPECT_FALSE(host.AutoArrange());
+    EXPECT_EQ(2, host.Counters().setFolderFlags);
+    EXPECT_EQ(POINT({ 613, 517 }), At(L"a.txt"));
+
+    host.ResetCounters();
+    EXPECT_TRUE(RestoreFromView(layout, false));
+    EXPECT_EQ(0, host.Counters().setFolderFlags);
+}
+
+// The command-line engine ends early on a desktop without items, and puts
+// snap-to-grid back all the same.
+TEST_F(RestoreTest, CommandLineEngineFailsOnAnEmptyDesktop)
+{
+    DeskHostOptions options;
+    options.snapToGrid = true;
+    Start({}, options);
+    EXPECT_FALSE(RestoreFromView(Layout({ { L"a.txt", { 100, 100 } } }), true));
+    EXPECT_TRUE(host.SnapToGrid());
+    EXPECT_EQ(2, host.Counters().setFolderFlags);
+    EXPECT_EQ(L"", out);
+}
+
+TEST_F(RestoreTest, ShellEngineRefusesAnUnknownSourceSelector)
+{
+    Start(kThree);
+    context.display.Capture();
+    EXPECT_EQ(0, RestoreLayoutInShell(context, host.ListView(), L"Work", 2));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(0, host.Counters().setItemPosition);
+
+    // A layout that yields nothing is reported, and nothing moves.
+    EXPECT_EQ(0, RestoreLayoutInShell(context, host.ListView(), L"Missing", 0));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"No Icon Information Stored in Layout:\nMissing", boxes[0].text);
+    EXPECT_EQ(L"Ostrel", boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), boxes[0].type);
+}
+
+TEST_F(RestoreTest, CommandLineEngineReportsWhatItCannotRead)
+{
+    Start(kThree);
+    EXPECT_FALSE(RestoreFromCli(L"Missing", true));
+    EXPECT_EQ(L"No Registry Layout Information Stored:\nMissing", out);
+    out.clear();
+    CScratchFolder folder;
+    const std::wstring missing = folder.File(L"none.osl");
+    EXPECT_FALSE(RestoreFromCli(missing.c_str(), false));
+    EXPECT_EQ(L"File not found: " + missing + L"\n", out);
+    EXPECT_EQ(0, host.Counters().positionCalls);
+}
+
+} // namespace
