@@ -1,0 +1,203 @@
+#include "tests/engine/EngineFixture.h"
+#include "cli/access/CliContext.h"
+#include "cli/access/DesktopView.h"
+#include "engine/DeskCommands.h"
+#include "layout/RegKey.h"
+
+namespace {
+
+const wchar_t kFull[] = L"Layout 1920 x 1080 (48)";
+const wchar_t kBase[] = L"Layout 1920 x 1080";
+const wchar_t kComputer[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
+
+class CommandsTest : public CEngineTest
+{
+protected:
+    CommandsTest()
+    {
+        context.settings.confirmSave = 0;
+        context.settings.confirmRestore = 0;
+    }
+
+    void StoreA(const wchar_t* name, POINT at)
+    {
+        std::vector<IconRecord> records = { MakeRecord(L"a.txt", PathOf(L"a.txt"), at.x, at.y) };
+        records[0].Index = 1;
+        StoreLayout(name, records);
+    }
+};
+
+TEST_F(CommandsTest, MissingListViewIsReportedByEveryCommand)
+{
+    SaveDesktopCommand(context);
+    EXPECT_EQ(0, RestoreDesktopCommand(context));
+    HighlightUnmatchedCommand(context);
+    ASSERT_EQ(3u, boxes.size());
+    for (const ShownBox& box : boxes) {
+        EXPECT_EQ(L"Couldn't find desktop ListView", box.text);
+        EXPECT_EQ(L"Ostrel", box.caption);
+        EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONWARNING), box.type);
+    }
+    EXPECT_TRUE(ListLayouts(context.flavor).empty());
+}
+
+// The full layout name first, then the base name, both with exact letter case.
+TEST_F(CommandsTest, RestoreFindsTheFullThenTheBaseLayoutName)
+{
+    Start({ { L"a.txt", { 300, 300 } } });
+    StoreA(kFull, { 600, 500 });
+    StoreA(kBase, { 700, 500 });
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+
+    host.SetIconSize(32);
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    EXPECT_EQ(32, context.display.IconSize());
+    EXPECT_EQ(POINT({ 700, 500 }), At(L"a.txt"));
+
+    DeleteLayout(context.flavor, kFull);
+    DeleteLayout(context.flavor, kBase);
+    StoreA(L"layout 1920 x 1080 (32)", { 800, 500 });
+    EXPECT_EQ(0, RestoreDesktopCommand(context));
+    EXPECT_EQ(POINT({ 700, 500 }), At(L"a.txt"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(CommandsTest, RestoreAsksWhenConfirmRestoreIsOn)
+{
+    Start({ { L"a.txt", { 300, 300 } } });
+    StoreA(kFull, { 600, 500 });
+    context.settings.confirmRestore = 1;
+    s_answer = IDCANCEL;
+    EXPECT_EQ(0, RestoreDesktopCommand(context));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"Restore Icon Locations from\nLayout 1920 x 1080 (48) ?", boxes[0].text);
+    EXPECT_EQ(L"Ostrel", boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION), boxes[0].type);
+    EXPECT_EQ(POINT({ 300, 300 }), At(L"a.txt"));
+
+    s_answer = IDOK;
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+    EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), GetCursor());
+}
+
+TEST_F(CommandsTest, RestoreOfALayoutWithoutRecordsIsReported)
+{
+    Start({ { L"a.txt", { 300, 300 } } });
+    CRegKey empty(L"Software\\Quenlo\\Tovak", kFull, KEY_ALL_ACCESS);
+    ASSERT_TRUE(empty.IsOpen());
+    EXPECT_EQ(0, RestoreDesktopCommand(context));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"No Icon Information Stored in Layout:\nLayout 1920 x 1080 (48)", boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), boxes[0].type);
+}
+
+TEST_F(CommandsTest, SaveAsksWhenConfirmSaveIsOn)
+{
+    Start({ { L"a.txt", { 300, 300 } } });
+    context.settings.confirmSave = 1;
+    s_answer = IDCANCEL;
+    SaveDesktopCommand(context);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"Save Icon Locations for\nLayout 1920 x 1080 (48) ?", boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION), boxes[0].type);
+    EXPECT_TRUE(ListLayouts(context.flavor).empty());
+
+    context.settings.confirmSave = 0;
+    SaveDesktopCommand(context);
+    EXPECT_EQ(1u, boxes.size()) << "no message before or after";
+    const std::vector<CWideString> names = ListLayouts(context.flavor);
+    ASSERT_EQ(1u, names.size());
+    EXPECT_STREQ(kFull, names[0].c_str());
+}
+
+// Icons the layout knows nothing of are added to the selection; nothing moves.
+TEST_F(CommandsTest, HighlightSelectsTheUnmatchedIcons)
+{
+    Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 400, 300 } }, { L"c.txt", { 500, 300 } },
+            { L"d.txt", { 600, 300 } } });
+    HighlightUnmatchedCommand(context);
+    EXPECT_TRUE(boxes.empty()) << "no layout, no message";
+    for (int i = 0; i < 4; ++i)
+        EXPECT_FALSE(Selected(i));
+
+    std::vector<IconRecord> records = { MakeRecord(L"a.txt", PathOf(L"a.txt"), 0, 0),
+                                        MakeRecord(L"B.DOC", PathOf(L"b.doc"), 0, 0),
+                                        MakeRecord(L"c.txt", PathOf(L"c.txt"), 0, 0) };
+    for (int i = 0; i < 3; ++i)
+        records[i].Index = i + 1;
+    StoreLayout(kBase, records);
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageW(host.ListView(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+
+    HighlightUnmatchedCommand(context);
+    EXPECT_TRUE(Selected(0)) << "selected before";
+    EXPECT_TRUE(Selected(1)) << "letter case counts";
+    EXPECT_FALSE(Selected(2));
+    EXPECT_TRUE(Selected(3));
+    EXPECT_EQ(0, host.Counters().setItemPosition);
+    EXPECT_TRUE(boxes.empty());
+
+    DeleteLayout(context.flavor, kBase);
+    CRegKey empty(L"Software\\Quenlo\\Tovak", kFull, KEY_ALL_ACCESS);
+    HighlightUnmatchedCommand(context);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"No Icon Information Stored in Layout:\nLayout 1920 x 1080 (48)", boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), boxes[0].type);
+}
+
+// Either deliverable puts back what either saved.
+TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
+{
+    const std::vector<DeskIcon> icons = { { L"a.txt", { 121, 102 } }, { L"b.doc", { 300, 500 } },
+                                          { L"c.txt", { 1800, 900 } }, { L"Folder", { 900, 40 }, true },
+                                          { kComputer, { 21, 2 } } };
+    Start(icons);
+    SaveDesktopCommand(context);
+    const int count = host.Count();
+    std::vector<POINT> saved;
+    for (int i = 0; i < count; ++i)
+        saved.push_back(host.Position(i));
+
+    auto shuffle = [&] {
+        for (int i = 0; i < count; ++i)
+            host.SetPosition(i, { 1000 + 40 * i, 700 - 30 * i });
+        host.ResetCounters();
+    };
+    shuffle();
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(saved[i], host.Position(i)) << Narrow(host.Label(i));
+    EXPECT_EQ(count, host.Counters().setItemPosition);
+
+    shuffle();
+    Cli().flavor = TestCliFlavor();
+    Cli().display.SetSource(&display);
+    Cli().display.Capture();
+    EXPECT_TRUE(RestoreFromCli(kFull, true));
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(saved[i], host.Position(i)) << Narrow(host.Label(i));
+    EXPECT_EQ(1, host.Counters().positionCalls);
+
+    // And the command-line tool's save, restored by the shell extension.
+    {
+        CDesktopViewPair pair;
+        ASSERT_TRUE(pair.Open());
+        int written = 0;
+        EXPECT_EQ(SaveResult::Saved,
+                  SaveLayout(Cli().flavor, L"From the command line", *MakeShellViewCapture(pair), &written));
+        EXPECT_EQ(count, written);
+    }
+    Cli().display.SetSource(nullptr);
+    shuffle();
+    context.display.Capture();
+    EXPECT_EQ(1, RestoreLayoutInShell(context, host.ListView(), L"From the command line", 0));
+    for (int i = 0; i < count; ++i)
+        EXPECT_EQ(saved[i], host.Position(i)) << Narrow(host.Label(i));
+}
+
+} // namespace
