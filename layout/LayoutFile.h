@@ -10,7 +10,7 @@ enum class FileSaveResult
 {
     Saved,
     Unreachable,   // the desktop could not be reached: nothing was written
-    CannotCreate,  // the file could not be created: nothing is reported as saved
+    CannotCreate,  // the file could not be created (or no path): no section was written
 };
 
 // Writes the header of the flavor and one section per captured record;

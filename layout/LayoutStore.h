@@ -28,16 +28,20 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
 // Clears and fills records; positions come back in desktop list view
 // coordinates. forceVisible (shell extension) moves positions that lie on no
 // monitor to the primary centre. *currentFormat tells whether the layout
-// carried the format version. Returns the number of records read.
+// carried the format version. Returns the number of records read; an invalid
+// name reads nothing. The caller has captured the display configuration.
 int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
                bool forceVisible, CIconRecordArray& records, bool* currentFormat);
 
 // Names of the store's subkeys in the registry's enumeration order.
 std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor);
 
+// Deletes the layout key with its subtree; an invalid name deletes nothing.
 bool DeleteLayout(const CLayoutFlavor& flavor, const wchar_t* name);
 
 // "Icon" followed by four decimal digits (only the first eight characters count).
 bool IsOldIconKeyName(const wchar_t* name);
-// Deletes the subkey when its name has the old icon key form.
+// Deletes the subkey when its name has the old icon key form; true only when
+// it was deleted, so that a caller enumerating the store moves on past a key
+// that could not be.
 bool RemoveOldIconKey(const CLayoutFlavor& flavor, const wchar_t* name);

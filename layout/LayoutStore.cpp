@@ -1,0 +1,291 @@
+#include "layout/LayoutStore.h"
+#include <cstring>
+#include <cwchar>
+#include "layout/RegKey.h"
+#include "layout/ResText.h"
+
+namespace {
+
+constexpr const wchar_t* kVersionValue = L"Version";
+
+// An icon value of the older format: 8 bytes of position, then up to 259
+// characters of name and the NUL.
+constexpr DWORD kOldIconPositionBytes = 8;
+constexpr DWORD kOldIconDataBytes = kOldIconPositionBytes + kNameBufferChars * sizeof(wchar_t);
+
+// Absent when the flavor's string table lacks the key path: nothing may then
+// be read or written at the top of HKEY_CURRENT_USER.
+CWideString StorePath(const CLayoutFlavor& flavor)
+{
+    return CWideString(LoadResText(flavor.resources, flavor.idsStoreKey));
+}
+
+// A legacy record in a layout key: the value named by Name holds the position,
+// XCoord in the low and YCoord in the high 16 bits.
+DWORD PackLegacyPosition(const IconRecord& record)
+{
+    return static_cast<DWORD>(record.YCoord) * 0x10000u + static_cast<DWORD>(record.XCoord);
+}
+
+IconRecord UnpackLegacyRecord(const wchar_t* name, DWORD packed)
+{
+    IconRecord record;
+    record.Name = name;
+    record.Path = name;
+    record.XCoord = static_cast<int>(LOWORD(packed));
+    record.YCoord = static_cast<int>(HIWORD(packed));
+    record.Legacy = true;
+    return record;
+}
+
+// Writes each record into the layout key the moment the capture hands it over.
+class CStoreSink : public CRecordSink
+{
+public:
+    explicit CStoreSink(CRegKey& layoutKey) : m_layout(layoutKey) {}
+
+    void Put(const IconRecord& record) override
+    {
+        ++m_count;
+        if (record.Legacy) {
+            m_layout.WriteNumber(record.Name.c_str(), PackLegacyPosition(record));
+            return;
+        }
+        // A wrapper of its own per icon key: a failed open loses this record
+        // only, never the layout key the next records go to.
+        const CWideString iconKeyName = CWideString::Format(L"Icon%04d", record.Index);
+        CRegKey icon(m_layout.Path(), iconKeyName.c_str(), KEY_ALL_ACCESS);
+        if (!icon.IsOpen())
+            return;
+        icon.WriteNumber(L"XCoord", static_cast<DWORD>(record.XCoord));
+        icon.WriteNumber(L"YCoord", static_cast<DWORD>(record.YCoord));
+        icon.WriteNumber(L"Monitor", static_cast<DWORD>(record.Monitor));
+        icon.WriteText(L"Name", record.Name.c_str());
+        icon.WriteText(L"Path", record.Path.c_str());
+    }
+
+    int Count() const { return m_count; }
+
+private:
+    CRegKey& m_layout;
+    int m_count = 0;
+};
+
+// Turns a stored position into desktop list view coordinates and, when asked,
+// pulls a position that lies on no monitor to the primary monitor's centre.
+class CPositionMapper
+{
+public:
+    CPositionMapper(const CDisplayConfig& display, bool forceVisible)
+        : m_display(display), m_forceVisible(forceVisible && display.HasMonitorList() && display.MonitorCountValue() > 0)
+    {
+    }
+
+    void ToDesktop(IconRecord& record) const
+    {
+        POINT pt = { record.XCoord, record.YCoord };
+        if (record.Monitor != -1)
+            m_display.OffsetToDesktop(record.Monitor, pt);
+        if (m_forceVisible && m_display.IsOffScreen(pt))
+            pt = m_display.PrimaryCentre();
+        record.XCoord = pt.x;
+        record.YCoord = pt.y;
+    }
+
+private:
+    const CDisplayConfig& m_display;
+    bool m_forceVisible;
+};
+
+void ReadIconKeys(const CLayoutFlavor& flavor, const CRegKey& layout, const CPositionMapper& mapper,
+                  CIconRecordArray& records)
+{
+    wchar_t subkey[kNameBufferChars];
+    for (DWORD i = 0; layout.EnumSubKey(i, subkey); ++i) {
+        CRegKey icon(layout.Path(), subkey, flavor.readAccess);
+        IconRecord record;
+        record.XCoord = static_cast<int>(icon.ReadNumber(L"XCoord", static_cast<DWORD>(-1)));
+        record.YCoord = static_cast<int>(icon.ReadNumber(L"YCoord", static_cast<DWORD>(-1)));
+        record.Monitor = static_cast<int>(icon.ReadNumber(L"Monitor", static_cast<DWORD>(-1)));
+        wchar_t text[kNameBufferChars];
+        icon.ReadText(L"Name", text, kNameBufferChars, flavor.emptyText);
+        record.Name = text;
+        icon.ReadText(L"Path", text, kNameBufferChars, flavor.emptyText);
+        record.Path = text;
+        record.Index = static_cast<int>(i) + 1;
+        mapper.ToDesktop(record);
+        records.push_back(std::move(record));
+    }
+}
+
+// Enumerates the values of a layout key. A value whose data does not fit the
+// buffer is passed over; a name that does not fit ends the walk.
+template <typename Each>
+void ForEachValue(const CRegKey& layout, Each each)
+{
+    wchar_t name[kNameBufferChars];
+    BYTE data[kOldIconDataBytes];
+    for (DWORD i = 0;; ++i) {
+        std::memset(data, 0, sizeof(data));
+        DWORD type = REG_NONE;
+        DWORD size = sizeof(data);
+        if (!layout.EnumValue(i, name, &type, data, &size)) {
+            DWORD probeSize = 0;
+            if (layout.EnumValue(i, name, &type, nullptr, &probeSize))
+                continue;
+            return;
+        }
+        each(name, type, data, size);
+    }
+}
+
+// The shell extension's writer stores legacy records as number values beside
+// the icon keys; they are read back after them.
+void ReadLegacyValues(const CRegKey& layout, CIconRecordArray& records)
+{
+    ForEachValue(layout, [&](const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
+        if (type != REG_DWORD || size != sizeof(DWORD) || _wcsicmp(name, kVersionValue) == 0)
+            return;
+        DWORD packed;
+        std::memcpy(&packed, data, sizeof(packed));
+        records.push_back(UnpackLegacyRecord(name, packed));
+    });
+}
+
+// The older form: number values are legacy records, binary values are icons
+// named by their Path holding the position and the Name.
+void ReadOlderFormat(const CRegKey& layout, const CPositionMapper& mapper, CIconRecordArray& records)
+{
+    ForEachValue(layout, [&](const wchar_t* name, DWORD type, const BYTE* data, DWORD size) {
+        if (type == REG_DWORD) {
+            DWORD packed;
+            std::memcpy(&packed, data, sizeof(packed));
+            records.push_back(UnpackLegacyRecord(name, packed));
+            return;
+        }
+        if (type != REG_BINARY || size < kOldIconPositionBytes)
+            return;
+        IconRecord record;
+        INT32 position[2];
+        std::memcpy(position, data, sizeof(position));
+        record.XCoord = position[0];
+        record.YCoord = position[1];
+        // The text need not be terminated inside the value's data.
+        const DWORD chars = (size - kOldIconPositionBytes) / sizeof(wchar_t);
+        wchar_t text[kNameBufferChars] = {};
+        std::memcpy(text, data + kOldIconPositionBytes, chars * sizeof(wchar_t));
+        text[chars < kNameBufferChars ? chars : kNameBufferChars - 1] = L'\0';
+        record.Name = text;
+        record.Path = name;
+        mapper.ToDesktop(record);
+        records.push_back(std::move(record));
+    });
+}
+
+} // namespace
+
+bool IsValidLayoutName(const wchar_t* name)
+{
+    return name && *name && !std::wcschr(name, L'\\');
+}
+
+SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written)
+{
+    if (written)
+        *written = 0;
+    if (!IsValidLayoutName(name))
+        return SaveResult::InvalidName;
+    // The old layout goes only once the desktop is known to be reachable.
+    if (!capture.Ready())
+        return SaveResult::Unreachable;
+
+    const CWideString storePath = StorePath(flavor);
+    if (storePath.IsAbsent())
+        return SaveResult::StoreFailed;
+    CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);
+    if (!store.IsOpen())
+        return SaveResult::StoreFailed;
+    // What is left of an old layout that could not be deleted would mix
+    // with the new one.
+    if (!store.DeleteSubKey(name) && store.LastStatus() != ERROR_FILE_NOT_FOUND)
+        return SaveResult::StoreFailed;
+    if (!store.Descend(name))
+        return SaveResult::StoreFailed;
+
+    CStoreSink sink(store);
+    capture.Run(sink);
+    if (sink.Count() > 0)
+        store.WriteNumber(kVersionValue, kFormatVersion);
+    if (written)
+        *written = sink.Count();
+    return SaveResult::Saved;
+}
+
+int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
+               bool forceVisible, CIconRecordArray& records, bool* currentFormat)
+{
+    records.clear();
+    if (currentFormat)
+        *currentFormat = false;
+    const CWideString storePath = StorePath(flavor);
+    if (!IsValidLayoutName(name) || storePath.IsAbsent())
+        return 0;
+
+    CRegKey layout(storePath.c_str(), flavor.readAccess);
+    if (!layout.Descend(name))
+        return 0;
+
+    const CPositionMapper mapper(display, forceVisible);
+    if (layout.ReadNumber(kVersionValue, static_cast<DWORD>(-1)) == kFormatVersion) {
+        if (currentFormat)
+            *currentFormat = true;
+        ReadIconKeys(flavor, layout, mapper, records);
+        ReadLegacyValues(layout, records);
+    } else {
+        ReadOlderFormat(layout, mapper, records);
+    }
+    return static_cast<int>(records.size());
+}
+
+std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor)
+{
+    std::vector<CWideString> names;
+    const CWideString storePath = StorePath(flavor);
+    if (storePath.IsAbsent())
+        return names;
+    CRegKey store(storePath.c_str(), KEY_READ);
+    wchar_t name[kNameBufferChars];
+    for (DWORD i = 0; store.EnumSubKey(i, name); ++i)
+        names.emplace_back(name);
+    return names;
+}
+
+bool DeleteLayout(const CLayoutFlavor& flavor, const wchar_t* name)
+{
+    // An empty name would delete the store key itself, settings and all.
+    const CWideString storePath = StorePath(flavor);
+    if (!IsValidLayoutName(name) || storePath.IsAbsent())
+        return false;
+    CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);
+    return store.DeleteSubKey(name);
+}
+
+bool IsOldIconKeyName(const wchar_t* name)
+{
+    if (!name || std::wcsncmp(name, L"Icon", 4) != 0)
+        return false;
+    for (int i = 4; i < 8; ++i) {
+        if (name[i] < L'0' || name[i] > L'9')
+            return false;
+    }
+    return true;
+}
+
+bool RemoveOldIconKey(const CLayoutFlavor& flavor, const wchar_t* name)
+{
+    const CWideString storePath = StorePath(flavor);
+    if (!IsOldIconKeyName(name) || storePath.IsAbsent())
+        return false;
+    CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);
+    return store.DeleteSubKey(name);
+}
