@@ -37,7 +37,8 @@ bool WriteHeader(const CLayoutFlavor& flavor, const wchar_t* path)
         return false;
     // Formatted here: run-times disagree on what "%s" means in fwprintf.
     const CWideString header = CWideString::Format(flavor.fileHeader, kOstrelVersion);
-    const bool written = fputws(header.c_str(), file) >= 0;
+    fputws(header.c_str(), file);
+    const bool written = !ferror(file);
     const bool closed = fclose(file) == 0;
     return written && closed;
 }

@@ -171,10 +171,11 @@ void ReadOlderFormat(const CRegKey& layout, const CPositionMapper& mapper, CIcon
         record.XCoord = position[0];
         record.YCoord = position[1];
         // The text need not be terminated inside the value's data.
-        const DWORD chars = (size - kOldIconPositionBytes) / sizeof(wchar_t);
+        const DWORD stored = (size - kOldIconPositionBytes) / sizeof(wchar_t);
+        const DWORD room = static_cast<DWORD>(kNameBufferChars - 1);
+        const DWORD chars = stored < room ? stored : room;
         wchar_t text[kNameBufferChars] = {};
         std::memcpy(text, data + kOldIconPositionBytes, chars * sizeof(wchar_t));
-        text[chars < kNameBufferChars ? chars : kNameBufferChars - 1] = L'\0';
         record.Name = text;
         record.Path = name;
         mapper.ToDesktop(record);
