@@ -1,10 +1,10 @@
-// Each command of the menu invoked inside the desktop host, as the shell
-// invokes it, with its questions answered as a user answers them.
+// The desktop commands invoked inside the desktop host, as the shell invokes
+// them, with their questions answered as a user answers them.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <string>
-#include "tests/shellext/HostFixture.h"
+#include "tests/shellext/ShellExtFixture.h"
 
 namespace {
 
@@ -12,37 +12,41 @@ constexpr UINT kSave = 0;
 constexpr UINT kRestore = 1;
 constexpr UINT kHilite = 3;
 
-bool Selected(HWND listView, int index)
-{
-    return SendMessageW(listView, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) & LVIS_SELECTED;
-}
-
 class InvokeCommandTest : public HostedMenuTest
 {
 protected:
-    // Save Desktop with its question answered OK.
-    void SaveDesktop()
+    // Answers the first message box; then, when closeCustom, closes the
+    // Custom Save/Restore dialog that must follow.
+    void Answer(UINT offset, const std::wstring& question, int answer, bool closeCustom)
     {
-        const std::wstring question = L"Save Icon Locations for\n" + CurrentLayoutName() + L" ?";
         HWND ownerWindow = owner.Handle();
-        Invoke(kSave, [&](CUiDriver& ui) {
-            HWND box = ui.WaitDialog(L"Ostrel");
-            if (!box)
+        Invoke(offset, [&](CUiDriver& ui) {
+            if (HWND box = ui.WaitDialog(L"Ostrel")) {
+                if (ui.MessageText(box) != question || GetWindow(box, GW_OWNER) != ownerWindow)
+                    ui.Fail("question \"" + Narrow(ui.MessageText(box)) + "\" or its owner is wrong");
+                ui.Click(box, answer);
+                ui.WaitGone(box);
+            }
+            if (!closeCustom)
                 return;
-            if (ui.MessageText(box) != question)
-                ui.Fail("question: " + Narrow(ui.MessageText(box)));
-            if (GetWindow(box, GW_OWNER) != ownerWindow)
-                ui.Fail("the question is not owned by the invoking window");
-            ui.Click(box, IDOK);
-            ui.WaitGone(box);
+            if (HWND dialog = ui.WaitDialog(kCustomCaption))
+                ui.Click(dialog, IDCANCEL);
         });
     }
+    void SaveDesktop() { Answer(kSave, L"Save Icon Locations for\n" + CurrentLayoutName() + L" ?", IDOK, false); }
 };
 
-TEST_F(InvokeCommandTest, SaveThenRestoreDesktopPutsTheIconsBack)
+TEST_F(InvokeCommandTest, SaveHighlightAndRestoreDesktopWorkOnTheSavedLayout)
 {
     SaveDesktop();
     ASSERT_TRUE(LayoutExists(CurrentLayoutName()));
+
+    const int added = host.AddIcon({ L"Delta.txt", { 500, 500 } });
+    ASSERT_EQ(added, 3);
+    Invoke(kHilite, [](CUiDriver&) {});
+    for (int i = 0; i <= added; ++i)
+        EXPECT_EQ(ListView_GetItemState(host.ListView(), i, LVIS_SELECTED) != 0, i == added) << "icon " << i;
+
     const POINT saved = host.Position(0);
     host.SetPosition(0, { 900, 700 });
     Invoke(kRestore, [](CUiDriver& ui) {
@@ -53,50 +57,17 @@ TEST_F(InvokeCommandTest, SaveThenRestoreDesktopPutsTheIconsBack)
     EXPECT_EQ(host.Position(0).y, saved.y);
 }
 
-TEST_F(InvokeCommandTest, RestoreDesktopThatFindsNoLayoutOpensTheCustomDialog)
+TEST_F(InvokeCommandTest, RestoreDesktopThatRestoresNothingOpensTheCustomDialog)
 {
+    // No layout for the current display configuration.
     Invoke(kRestore, [](CUiDriver& ui) {
-        HWND dialog = ui.WaitDialog(kCustomCaption);
-        if (!dialog)
-            return;
-        ui.Click(dialog, IDCANCEL);
-        ui.WaitGone(dialog);
+        if (HWND dialog = ui.WaitDialog(kCustomCaption))
+            ui.Click(dialog, IDCANCEL);
     });
-}
-
-TEST_F(InvokeCommandTest, RestoreDesktopCancelledAtItsQuestionOpensTheCustomDialog)
-{
+    // A layout, but the question answered Cancel.
     StoreSetting(L"Confirm Restore", 1);
     MakeLayoutKey(CurrentLayoutName());
-    const std::wstring question = L"Restore Icon Locations from\n" + CurrentLayoutName() + L" ?";
-    Invoke(kRestore, [&](CUiDriver& ui) {
-        HWND box = ui.WaitDialog(L"Ostrel");
-        if (!box)
-            return;
-        if (ui.MessageText(box) != question)
-            ui.Fail("question: " + Narrow(ui.MessageText(box)));
-        ui.Click(box, IDCANCEL);
-        ui.WaitGone(box);
-        HWND dialog = ui.WaitDialog(kCustomCaption);
-        if (!dialog)
-            return;
-        ui.Click(dialog, IDCANCEL);
-        ui.WaitGone(dialog);
-    });
-}
-
-TEST_F(InvokeCommandTest, HighlightSelectsTheIconsTheLayoutDoesNotKnow)
-{
-    SaveDesktop();
-    const int added = host.AddIcon({ L"Delta.txt", { 500, 500 } });
-    ASSERT_GE(added, 0);
-    Invoke(kHilite, [](CUiDriver& ui) {
-        if (!ui.StaysAway(L"Ostrel", 1000))
-            ui.Fail("Highlight Unmatched Icons showed a message");
-    });
-    EXPECT_TRUE(Selected(host.ListView(), added));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_FALSE(Selected(host.ListView(), i)) << "icon " << i;
+    Answer(kRestore, L"Restore Icon Locations from\n" + CurrentLayoutName() + L" ?", IDCANCEL, true);
 }
 
 } // namespace

@@ -1,60 +1,40 @@
 // The Settings command as the user works it: the dialog shows the stored
-// settings, OK stores all seven, Cancel stores nothing, and the next menu
-// follows what was stored.
+// settings, OK stores all seven, Cancel and the close box store nothing, and
+// the next menu follows what was stored.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <string>
 #include <vector>
 #include "shellext/resource.h"
-#include "tests/common/TestSupport.h"
-#include "tests/shellext/MenuSupport.h"
-#include "tests/shellext/ServerDll.h"
-#include "tests/shellext/UiDriver.h"
+#include "tests/shellext/ShellExtFixture.h"
 
 namespace {
 
-const wchar_t kSettingsCaption[] = L"Ostrel Settings";
-const wchar_t* const kValueNames[] = { L"Cascade Save", L"Cascade Restore", L"Cascade Custom", L"Cascade Hilite",
-                                       L"Confirm Save", L"Confirm Restore", L"Force Visible" };
-
-// Control states of the dialog: the "Host in cascade menu" buttons of the
-// four commands, then the three check boxes.
-struct DialogState
-{
-    bool cascade[4];
-    bool confirmSave;
-    bool confirmRestore;
-    bool forceVisible;
-};
-
-void ReadState(CUiDriver& ui, HWND dialog, DialogState& state)
-{
-    const int cascadeIds[] = { IDC_SAVE_CASCADE, IDC_RESTORE_CASCADE, IDC_CUSTOM_CASCADE, IDC_HILITE_CASCADE };
-    for (int i = 0; i < 4; ++i) {
-        state.cascade[i] = ui.IsChecked(dialog, cascadeIds[i]);
-        // Exactly one button of each pair is set.
-        if (ui.IsChecked(dialog, cascadeIds[i] + 1) == state.cascade[i])
-            ui.Fail("radio pair " + std::to_string(cascadeIds[i]) + " is not exclusive");
-    }
-    state.confirmSave = ui.IsChecked(dialog, IDC_CONFIRM_SAVE);
-    state.confirmRestore = ui.IsChecked(dialog, IDC_CONFIRM_RESTORE);
-    state.forceVisible = ui.IsChecked(dialog, IDC_FORCE_VISIBLE);
-}
+const wchar_t kCaption[] = L"Ostrel Settings";
+const wchar_t* const kNames[] = { L"Cascade Save", L"Cascade Restore", L"Cascade Custom", L"Cascade Hilite",
+                                  L"Confirm Save", L"Confirm Restore", L"Force Visible" };
+const int kOnControls[] = { IDC_SAVE_CASCADE, IDC_RESTORE_CASCADE, IDC_CUSTOM_CASCADE, IDC_HILITE_CASCADE,
+                            IDC_CONFIRM_SAVE, IDC_CONFIRM_RESTORE, IDC_FORCE_VISIBLE };
 
 class SettingsTest : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_NE(CServerDll::Get().Module(), nullptr); }
 
-    // Runs the Settings command of a fresh handler while the script works the dialog.
-    void RunSettings(const CUiDriver::Script& script)
+    // The Settings command of a fresh handler; the script works the dialog.
+    void RunSettings(const std::function<void(CUiDriver&, HWND)>& work)
     {
         CComRef<IContextMenu> handler = NewInitialisedMenu();
         ASSERT_TRUE(handler);
         HMENU menu = CreatePopupMenu();
         handler->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
-        CUiDriver driver(script);
+        CUiDriver driver([&](CUiDriver& ui) {
+            if (HWND dialog = ui.WaitDialog(kCaption)) {
+                work(ui, dialog);
+                ui.WaitGone(dialog);
+            }
+        });
         EXPECT_EQ(InvokeOffset(handler.Get(), 4, owner.Handle()), S_OK);
         driver.Finish();
         DestroyMenu(menu);
@@ -62,63 +42,73 @@ protected:
             ADD_FAILURE() << error;
     }
 
+    // The seven states the dialog shows: the "Host in cascade menu" buttons,
+    // then the check boxes; a radio pair whose buttons agree shows as -1.
+    static std::vector<int> Shown(CUiDriver& ui, HWND dialog)
+    {
+        std::vector<int> shown;
+        for (int i = 0; i < 7; ++i) {
+            const bool on = ui.IsChecked(dialog, kOnControls[i]);
+            shown.push_back(i < 4 && on == ui.IsChecked(dialog, kOnControls[i] + 1) ? -1 : on);
+        }
+        return shown;
+    }
+
+    static std::vector<long> Stored()
+    {
+        std::vector<long> stored;
+        for (const wchar_t* name : kNames)
+            stored.push_back(StoredSetting(name));
+        return stored;
+    }
+
     CScopedUserHive hive;
-    CComApartment apartment;
-    CScopedClassObject classObject;
+    CShellApartment apartment;
     COwnerWindow owner;
 };
 
-TEST_F(SettingsTest, OpensWithTheDefaultsAndCancelStoresNothing)
+TEST_F(SettingsTest, OpensWithTheDefaultsUnderTheModulesManifestAndCancelStoresNothing)
 {
-    DialogState state = {};
-    bool themed = false;
+    std::vector<int> shown;
     bool unowned = false;
-    RunSettings([&](CUiDriver& ui) {
-        HWND dialog = ui.WaitDialog(kSettingsCaption);
-        if (!dialog)
-            return;
-        ReadState(ui, dialog, state);
+    bool version6 = false;
+    RunSettings([&](CUiDriver& ui, HWND dialog) {
+        shown = Shown(ui, dialog);
         unowned = GetWindow(dialog, GW_OWNER) == nullptr;
-        // Only version 6 of the common controls answers this: the module's
-        // manifest is in force although the test program has none.
+        // Only version 6 of the common controls answers this, and the test
+        // program has no manifest of its own: the module's is in force.
         SIZE ideal = {};
-        themed = SendDlgItemMessageW(dialog, IDOK, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
+        version6 = SendDlgItemMessageW(dialog, IDOK, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
         SaveScreenShot(dialog, L"settings-dialog.bmp");
         ui.Click(dialog, IDC_SAVE_MAIN);
         ui.Click(dialog, IDC_CONFIRM_RESTORE);
-        ui.Settle();
         ui.Click(dialog, IDCANCEL);
-        ui.WaitGone(dialog);
     });
-    EXPECT_TRUE(state.cascade[0] && state.cascade[1] && state.cascade[2] && state.cascade[3]);
-    EXPECT_TRUE(state.confirmSave);
-    EXPECT_FALSE(state.confirmRestore);
-    EXPECT_FALSE(state.forceVisible);
-    EXPECT_TRUE(unowned) << "the Settings dialog has no owner window";
-    EXPECT_TRUE(themed) << "the dialog does not use version 6 of the common controls";
-    for (const wchar_t* name : kValueNames)
-        EXPECT_EQ(StoredSetting(name), -1) << Narrow(name);
+    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 1, 1, 1, 0, 0 }));
+    EXPECT_TRUE(unowned);
+    EXPECT_TRUE(version6);
+    EXPECT_EQ(Stored(), std::vector<long>(7, -1));
 }
 
-TEST_F(SettingsTest, OkStoresAllSevenAndTheNextMenuFollows)
+TEST_F(SettingsTest, OkStoresAllSevenAndTheNextMenuFollowsWhileTheCloseBoxStoresNothing)
 {
-    RunSettings([](CUiDriver& ui) {
-        HWND dialog = ui.WaitDialog(kSettingsCaption);
-        if (!dialog)
-            return;
+    RunSettings([](CUiDriver& ui, HWND dialog) {
+        ui.Click(dialog, IDC_HILITE_MAIN);
+        ui.Settle();
+        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(Stored(), std::vector<long>(7, -1));
+
+    RunSettings([](CUiDriver& ui, HWND dialog) {
         ui.Click(dialog, IDC_RESTORE_MAIN);
         ui.Click(dialog, IDC_FORCE_VISIBLE);
         ui.Settle();
         ui.Click(dialog, IDOK);
-        ui.WaitGone(dialog);
     });
-    const long expected[] = { 1, 0, 1, 1, 1, 0, 1 };
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(StoredSetting(kValueNames[i]), expected[i]) << Narrow(kValueNames[i]);
-
+    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 0, 1, 1, 1, 0, 1 }));
     CComRef<IContextMenu> next = NewInitialisedMenu();
     HMENU menu = CreatePopupMenu();
-    ASSERT_EQ(next->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 5));
+    next->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
     EXPECT_EQ(MenuTexts(menu), (std::vector<std::wstring>{ L"-", L"Ostrel", L"Restore &Desktop" }));
     DestroyMenu(menu);
 }
@@ -129,41 +119,13 @@ TEST_F(SettingsTest, StoredValuesShowAndOkWritesThemBackAsProperNumbers)
     StoreSetting(L"Cascade Custom", 0);
     StoreSetting(L"Confirm Save", 0);
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak", L"Cascade Hilite", REG_SZ, L"0", 4);
-    DialogState state = {};
-    RunSettings([&](CUiDriver& ui) {
-        HWND dialog = ui.WaitDialog(kSettingsCaption);
-        if (!dialog)
-            return;
-        ReadState(ui, dialog, state);
+    std::vector<int> shown;
+    RunSettings([&](CUiDriver& ui, HWND dialog) {
+        shown = Shown(ui, dialog);
         ui.Click(dialog, IDOK);
-        ui.WaitGone(dialog);
     });
-    EXPECT_TRUE(state.cascade[0]);
-    EXPECT_TRUE(state.cascade[1]);
-    EXPECT_FALSE(state.cascade[2]);
-    EXPECT_TRUE(state.cascade[3]) << "a text value reads as the default";
-    EXPECT_FALSE(state.confirmSave);
-    EXPECT_TRUE(state.confirmRestore);
-    const long expected[] = { 1, 1, 0, 1, 0, 1, 0 };
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(StoredSetting(kValueNames[i]), expected[i]) << Narrow(kValueNames[i]);
-}
-
-TEST_F(SettingsTest, ClosingTheDialogStoresNothing)
-{
-    StoreSetting(L"Cascade Save", 0);
-    RunSettings([](CUiDriver& ui) {
-        HWND dialog = ui.WaitDialog(kSettingsCaption);
-        if (!dialog)
-            return;
-        ui.Click(dialog, IDC_SAVE_CASCADE);
-        ui.Settle();
-        // The close box.
-        PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-        ui.WaitGone(dialog);
-    });
-    EXPECT_EQ(StoredSetting(L"Cascade Save"), 0);
-    EXPECT_EQ(StoredSetting(L"Confirm Save"), -1);
+    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 0, 1, 0, 1, 0 }));
+    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 1, 0, 1, 0, 1, 0 }));
 }
 
 } // namespace

@@ -1,67 +1,13 @@
 #include "tests/shellext/UiDriver.h"
 #include <cstdio>
-#include <string>
 #include "tests/common/TestSupport.h"
 
 namespace {
 
-struct CFindDialog
-{
-    const wchar_t* caption;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialogProc(HWND window, LPARAM param)
-{
-    CFindDialog* find = reinterpret_cast<CFindDialog*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process != GetCurrentProcessId() || !IsWindowVisible(window) || !IsWindowEnabled(window))
-        return TRUE;
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (wcscmp(className, L"#32770") != 0)
-        return TRUE;
-    wchar_t caption[256] = {};
-    GetWindowTextW(window, caption, 256);
-    if (wcscmp(caption, find->caption) != 0)
-        return TRUE;
-    find->found = window;
-    return FALSE;
-}
-
-BOOL CALLBACK CloseDialogProc(HWND window, LPARAM param)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && IsWindowEnabled(window) &&
-        wcscmp(className, L"#32770") == 0) {
-        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-        ++*reinterpret_cast<int*>(param);
-    }
-    return TRUE;
-}
-
-HWND FindDialog(const wchar_t* caption)
-{
-    CFindDialog find = { caption, nullptr };
-    EnumWindows(FindDialogProc, reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
-
-std::wstring ArtifactsFolder()
-{
-    std::wstring folder = BinFolder() + L"\\..\\artifacts";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    return folder;
-}
-
-// Under Xvfb no window manager runs, and Wine leaves the frames of its
-// windows to one: the screen shows no caption. Unmanaged, Wine draws the
-// frames itself, as Windows does. Wine reads this when the process first
-// talks to the display, which for the test program is after static start-up.
+// Under Xvfb no window manager runs, and Wine leaves the frames of managed
+// windows to one, so screenshots would show no caption. Unmanaged, Wine
+// draws the frames itself, as Windows does. Wine reads the setting when the
+// process first talks to the display, which comes after static start-up.
 const bool g_unmanaged = [] {
     wchar_t program[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, program, MAX_PATH);
@@ -71,6 +17,37 @@ const bool g_unmanaged = [] {
     return RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Managed", REG_SZ, L"N", 4) == ERROR_SUCCESS;
 }();
 
+// Calls each visible, enabled dialog of this process; stops when it returns false.
+template <class Each>
+void ForEachDialog(Each each)
+{
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            DWORD process = 0;
+            GetWindowThreadProcessId(window, &process);
+            wchar_t className[16] = {};
+            GetClassNameW(window, className, 16);
+            if (process != GetCurrentProcessId() || !IsWindowVisible(window) || !IsWindowEnabled(window) ||
+                wcscmp(className, L"#32770") != 0)
+                return TRUE;
+            return (*reinterpret_cast<Each*>(param))(window);
+        },
+        reinterpret_cast<LPARAM>(&each));
+}
+
+HWND FindDialog(const wchar_t* caption)
+{
+    HWND found = nullptr;
+    ForEachDialog([&](HWND window) {
+        wchar_t text[256] = {};
+        GetWindowTextW(window, text, 256);
+        if (wcscmp(text, caption) == 0)
+            found = window;
+        return found == nullptr;
+    });
+    return found;
+}
+
 } // namespace
 
 CUiDriver::CUiDriver(Script script) : m_script(std::move(script))
@@ -79,27 +56,20 @@ CUiDriver::CUiDriver(Script script) : m_script(std::move(script))
     m_thread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
 }
 
-CUiDriver::~CUiDriver()
-{
-    Finish();
-}
-
 DWORD WINAPI CUiDriver::ThreadMain(void* self)
 {
-    CUiDriver* driver = static_cast<CUiDriver*>(self);
-    driver->m_script(*driver);
-    driver->CloseLeftovers();
-    return 0;
-}
-
-void CUiDriver::CloseLeftovers()
-{
-    while (WaitForSingleObject(m_finished, 5000) == WAIT_TIMEOUT) {
-        int closed = 0;
-        EnumWindows(CloseDialogProc, reinterpret_cast<LPARAM>(&closed));
-        if (closed)
-            Fail("the script left " + std::to_string(closed) + " window(s) open");
+    CUiDriver& driver = *static_cast<CUiDriver*>(self);
+    driver.m_script(driver);
+    // A window the script left open would keep the test's thread in its
+    // modal loop for ever: close it, and fail.
+    while (WaitForSingleObject(driver.m_finished, 5000) == WAIT_TIMEOUT) {
+        ForEachDialog([&](HWND window) {
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            driver.Fail("the script left a window open");
+            return true;
+        });
     }
+    return 0;
 }
 
 void CUiDriver::Finish()
@@ -107,88 +77,53 @@ void CUiDriver::Finish()
     if (!m_thread)
         return;
     SetEvent(m_finished);
-    // The test's thread pumps while it waits: the script may still send to
-    // windows of this thread.
     while (MsgWaitForMultipleObjects(1, &m_thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
         MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
-        }
     }
     CloseHandle(m_thread);
-    m_thread = nullptr;
     CloseHandle(m_finished);
-    m_finished = nullptr;
+    m_thread = nullptr;
 }
 
-void CUiDriver::Fail(const std::string& what)
+HWND CUiDriver::WaitDialog(const wchar_t* caption)
 {
-    m_errors.push_back(what);
-}
-
-HWND CUiDriver::WaitDialog(const wchar_t* caption, DWORD timeoutMs)
-{
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    do {
+    for (int i = 0; i < 300; ++i, Sleep(50)) {
         if (HWND found = FindDialog(caption)) {
             Settle(100);
             return found;
         }
-        Sleep(50);
-    } while (GetTickCount64() < end);
+    }
     Fail("no window \"" + Narrow(caption) + "\" appeared");
     return nullptr;
 }
 
-bool CUiDriver::WaitGone(HWND window, DWORD timeoutMs)
+void CUiDriver::WaitGone(HWND window)
 {
-    const ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (IsWindow(window) && IsWindowVisible(window)) {
-        if (GetTickCount64() >= end) {
-            Fail("a window stayed open");
-            return false;
-        }
+    for (int i = 0; i < 300 && IsWindowVisible(window); ++i)
         Sleep(50);
-    }
-    return true;
+    if (IsWindowVisible(window))
+        Fail("a window stayed open");
 }
 
 bool CUiDriver::StaysAway(const wchar_t* caption, DWORD ms)
 {
-    const ULONGLONG end = GetTickCount64() + ms;
-    while (GetTickCount64() < end) {
+    for (DWORD waited = 0; waited < ms; waited += 50, Sleep(50))
         if (FindDialog(caption))
             return false;
-        Sleep(50);
-    }
     return true;
 }
 
 void CUiDriver::Click(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);
-    if (!button) {
-        Fail("no control " + std::to_string(id));
-        return;
-    }
-    if (!IsWindowEnabled(button)) {
-        Fail("control " + std::to_string(id) + " is disabled");
+    if (!button || !IsWindowEnabled(button)) {
+        Fail("control " + std::to_string(id) + " is missing or disabled");
         return;
     }
     // Posted: the click may open another modal window on the test's thread.
     PostMessageW(button, BM_CLICK, 0, 0);
-}
-
-bool CUiDriver::IsEnabled(HWND dialog, int id)
-{
-    HWND control = GetDlgItem(dialog, id);
-    return control && IsWindowEnabled(control);
-}
-
-bool CUiDriver::IsChecked(HWND dialog, int id)
-{
-    return SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 std::wstring CUiDriver::Text(HWND dialog, int id)
@@ -198,32 +133,13 @@ std::wstring CUiDriver::Text(HWND dialog, int id)
     return text;
 }
 
-void CUiDriver::SetText(HWND dialog, int id, const wchar_t* text)
+void CUiDriver::Type(HWND dialog, int comboId, const wchar_t* text)
 {
-    SetDlgItemTextW(dialog, id, text);
-}
-
-std::wstring CUiDriver::MessageText(HWND box)
-{
-    // The text of a message box is the static control 0xFFFF.
-    return Text(box, 0xFFFF);
-}
-
-void CUiDriver::Type(HWND dialog, int id, const wchar_t* text)
-{
-    HWND control = GetDlgItem(dialog, id);
-    wchar_t className[64] = {};
-    GetClassNameW(control, className, 64);
-    if (_wcsicmp(className, L"ComboBox") == 0)
-        control = FindWindowExW(control, nullptr, L"Edit", nullptr);
-    if (!control) {
-        Fail("no edit control " + std::to_string(id));
-        return;
-    }
-    SendMessageW(control, EM_SETSEL, 0, -1);
-    PostMessageW(control, WM_CHAR, VK_BACK, 0);
+    HWND edit = FindWindowExW(GetDlgItem(dialog, comboId), nullptr, L"Edit", nullptr);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    PostMessageW(edit, WM_CHAR, VK_BACK, 0);
     for (const wchar_t* c = text; *c; ++c)
-        PostMessageW(control, WM_CHAR, *c, 0);
+        PostMessageW(edit, WM_CHAR, *c, 0);
     Settle();
 }
 
@@ -231,52 +147,37 @@ void CUiDriver::SelectEntry(HWND dialog, int comboId, int index)
 {
     HWND combo = GetDlgItem(dialog, comboId);
     SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    // A click in the list tells the dialog as CBN_SELCHANGE.
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     Settle();
 }
 
-void CUiDriver::Settle(DWORD ms)
+bool SaveScreenShot(HWND window, const wchar_t* fileName)
 {
-    Sleep(ms);
+    RECT rect = {};
+    return GetWindowRect(window, &rect) && SaveScreenShot(rect, fileName);
 }
 
-namespace {
-
-// Fills a 24-bit bitmap of the rectangle's size through paint and writes it.
-template <class Paint>
-bool WriteBitmap(const RECT& rect, const wchar_t* fileName, Paint paint)
+bool SaveScreenShot(const RECT& rect, const wchar_t* fileName)
 {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0)
-        return false;
+    BITMAPINFOHEADER info = { sizeof(info), width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0 };
+    void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    paint(memory, screen);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     GdiFlush();
-    const DWORD stride = ((width * 3 + 3) / 4) * 4;
-    const DWORD imageBytes = stride * height;
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    header.bfSize = header.bfOffBits + imageBytes;
 
+    const DWORD imageBytes = ((width * 3 + 3) / 4) * 4 * height;
+    BITMAPFILEHEADER header = { 0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) };
+    header.bfSize = header.bfOffBits + imageBytes;
+    const std::wstring folder = BinFolder() + L"\\..\\artifacts";
+    CreateDirectoryW(folder.c_str(), nullptr);
     bool written = false;
-    const std::wstring path = ArtifactsFolder() + L"\\" + fileName;
-    if (FILE* file = _wfopen(path.c_str(), L"wb")) {
-        written = fwrite(&header, sizeof(header), 1, file) == 1 &&
-                  fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, file) == 1 &&
+    if (FILE* file = _wfopen((folder + L"\\" + fileName).c_str(), L"wb")) {
+        written = bits && fwrite(&header, sizeof(header), 1, file) == 1 && fwrite(&info, sizeof(info), 1, file) == 1 &&
                   fwrite(bits, imageBytes, 1, file) == 1;
         fclose(file);
     }
@@ -285,21 +186,4 @@ bool WriteBitmap(const RECT& rect, const wchar_t* fileName, Paint paint)
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return written;
-}
-
-} // namespace
-
-bool SaveScreenShot(HWND window, const wchar_t* fileName)
-{
-    RECT rect = {};
-    if (!GetWindowRect(window, &rect))
-        return false;
-    return SaveScreenShot(rect, fileName);
-}
-
-bool SaveScreenShot(const RECT& rect, const wchar_t* fileName)
-{
-    return WriteBitmap(rect, fileName, [&](HDC memory, HDC screen) {
-        BitBlt(memory, 0, 0, rect.right - rect.left, rect.bottom - rect.top, screen, rect.left, rect.top, SRCCOPY);
-    });
 }
