@@ -205,6 +205,18 @@ bool CDeskHostImpl::PlaceItem(int index, POINT pos)
     return moved;
 }
 
+void CDeskHostImpl::SettleMetrics()
+{
+    // Wine's list view arranges all its icons the first time it paints with
+    // items in it (it computes its item metrics then), which would lose the
+    // positions given; Windows keeps them. One paint into a DC, visible or
+    // not, gets that over with before any icon is placed.
+    if (HDC dc = GetDC(listView)) {
+        SendInternal(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        ReleaseDC(listView, dc);
+    }
+}
+
 std::wstring CDeskHostImpl::NameOf(LPCITEMIDLIST child, SHGDNF flags) const
 {
     STRRET str = {};
@@ -291,16 +303,14 @@ int CDeskHostImpl::InsertItem(int at, LPCITEMIDLIST child, POINT pos)
 {
     std::wstring label = NameOf(child, SHGDN_NORMAL);
     SHFILEINFOW info = {};
-    const HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(reinterpret_cast<LPCWSTR>(child), 0, &info,
-        sizeof(info), SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
-    if (images && !SendMessageW(listView, LVM_GETIMAGELIST, LVSIL_NORMAL, 0))
-        SendInternal(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+    const bool image = SHGetFileInfoW(reinterpret_cast<LPCWSTR>(child), 0, &info, sizeof(info),
+                                      SHGFI_PIDL | SHGFI_SYSICONINDEX | SHGFI_LARGEICON) != 0;
 
     LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE;
     item.iItem = at;
     item.pszText = &label[0];
-    item.iImage = images ? info.iIcon : 0;
+    item.iImage = image ? info.iIcon : 0;
     item.lParam = reinterpret_cast<LPARAM>(ILClone(child));
     if (!item.lParam)
         return -1;
@@ -309,6 +319,8 @@ int CDeskHostImpl::InsertItem(int at, LPCITEMIDLIST child, POINT pos)
         CoTaskMemFree(reinterpret_cast<void*>(item.lParam));
         return -1;
     }
+    if (Count() == 1)
+        SettleMetrics();
     PlaceItem(index, pos);
     return index;
 }
@@ -393,6 +405,20 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
     SendMessageW(host.listView, LVM_SETTEXTBKCOLOR, 0, CLR_NONE);
     SendMessageW(host.listView, LVM_SETTEXTCOLOR, 0, RGB(0xFF, 0xFF, 0xFF));
 
+    if (options.visible) {
+        if (host.progman)
+            ShowWindow(host.progman, SW_SHOWNOACTIVATE);
+        if (host.viewParent != host.progman)
+            ShowWindow(host.viewParent, SW_SHOWNOACTIVATE);
+        UpdateWindow(host.viewParent);
+    }
+    // The system image list, shared with the shell.
+    SHFILEINFOW info = {};
+    const HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(path, 0, &info, sizeof(info),
+        SHGFI_SYSICONINDEX | SHGFI_LARGEICON));
+    if (images)
+        host.SendInternal(LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(images));
+
     host.browser = new CHostBrowser(&host);
     host.view = new CHostView(&host);
     host.folder = new CHostFolder(&host, host.desktop.Get());
@@ -464,13 +490,6 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
         }
     }
 
-    if (options.visible) {
-        if (host.progman)
-            ShowWindow(host.progman, SW_SHOWNOACTIVATE);
-        if (host.viewParent != host.progman)
-            ShowWindow(host.viewParent, SW_SHOWNOACTIVATE);
-        UpdateWindow(host.viewParent);
-    }
     return S_OK;
 }
 
@@ -567,6 +586,7 @@ void CDeskHost::SetIconSize(int size)
 void CDeskHost::SetSpacing(int cx, int cy)
 {
     m_impl->SendInternal(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy));
+    m_impl->SettleMetrics();
 }
 
 void CDeskHost::SetSnapToGrid(bool on) { m_impl->SetSnapToGrid(on); }

@@ -61,6 +61,8 @@ public:
     bool MoveItem(int index, POINT pos);
     // Puts an item exactly at a position.
     bool PlaceItem(int index, POINT pos);
+    // Lets the list view compute its item metrics (see the definition).
+    void SettleMetrics();
     std::wstring NameOf(LPCITEMIDLIST child, SHGDNF flags) const;
 
     bool SnapToGrid() const;

@@ -117,3 +117,17 @@ TEST(HostItems, FilesThatExistedStay)
     EXPECT_TRUE(Exists(path));
     DeleteFileW(path.c_str());
 }
+
+TEST(HostItems, PositionsSurviveTheFirstPaint)
+{
+    CDeskHost host;
+    DeskHostOptions options;
+    options.visible = true;
+    ASSERT_EQ(S_OK, host.Start(options, { { L"p.txt", { 40, 160 } }, { L"q.txt", { 300, 40 } } }));
+    UpdateWindow(host.ListView());
+    CDeskHost::Pump();
+    EXPECT_EQ(40, host.Position(0).x);
+    EXPECT_EQ(160, host.Position(0).y);
+    EXPECT_EQ(300, host.Position(1).x);
+    EXPECT_EQ(40, host.Position(1).y);
+}
