@@ -68,7 +68,6 @@ CDeskMenu::CDeskMenu(IUnknown* outer)
 CDeskMenu::~CDeskMenu()
 {
     display.Release();
-    SetSiteUnknown(nullptr);
     ShellModule().Unlock();
 }
 
@@ -187,7 +186,11 @@ STDMETHODIMP CDeskMenu::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPAR
 
 STDMETHODIMP CDeskMenu::Initialize(PCIDLIST_ABSOLUTE, IDataObject*, HKEY)
 {
-    settings = ReadDeskSettings(flavor);
+    try {
+        settings = ReadDeskSettings(flavor);
+    } catch (...) {
+        settings = CDeskSettings();
+    }
     return S_OK;
 }
 
