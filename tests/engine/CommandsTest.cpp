@@ -83,17 +83,6 @@ TEST_F(CommandsTest, RestoreAsksWhenConfirmRestoreIsOn)
     EXPECT_EQ(LoadCursorW(nullptr, IDC_WAIT), GetCursor());
 }
 
-TEST_F(CommandsTest, RestoreOfALayoutWithoutRecordsIsReported)
-{
-    Start({ { L"a.txt", { 300, 300 } } });
-    CRegKey empty(L"Software\\Quenlo\\Tovak", kFull, KEY_ALL_ACCESS);
-    ASSERT_TRUE(empty.IsOpen());
-    EXPECT_EQ(0, RestoreDesktopCommand(context));
-    ASSERT_EQ(1u, boxes.size());
-    EXPECT_EQ(L"No Icon Information Stored in Layout:\nLayout 1920 x 1080 (48)", boxes[0].text);
-    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), boxes[0].type);
-}
-
 TEST_F(CommandsTest, SaveAsksWhenConfirmSaveIsOn)
 {
     Start({ { L"a.txt", { 300, 300 } } });

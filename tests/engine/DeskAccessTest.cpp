@@ -5,8 +5,6 @@
 
 namespace {
 
-const wchar_t kComputer[] = L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}";
-
 class DeskAccessTest : public CEngineTest
 {
 };
@@ -137,27 +135,6 @@ TEST_F(DeskAccessTest, UnmatchedScanCountsLetterCaseAndClaimsOneIconPerRecord)
     EXPECT_EQ(-1, view.FindByName(3, L"same"));
 
     EXPECT_EQ(std::vector<int>({ 0, 1, 2, 3 }), ScanUnmatchedIcons(view, CIconRecordArray()));
-}
-
-TEST_F(DeskAccessTest, ItemIdListComesFromTheFolderViewOrTheParameter)
-{
-    Start({ { L"a.txt", { 100, 100 } }, { kComputer, { 200, 100 } } });
-    CDeskViewObjects objects;
-    ASSERT_EQ(0, objects.Open(context));
-    const CDeskListView view(host.ListView());
-    wchar_t text[kLabelChars];
-    LPARAM param = 0;
-    ASSERT_TRUE(view.ReadItem(0, text, kLabelChars, &param));
-    EXPECT_STREQ(L"a.txt", text);
-
-    CItemIdList owned;
-    EXPECT_NE(nullptr, ItemIdList(objects.FolderView(), 0, param, owned));
-    EXPECT_TRUE(owned);
-    CItemIdList unused;
-    EXPECT_EQ(reinterpret_cast<PCUITEMID_CHILD>(param), ItemIdList(nullptr, 0, param, unused));
-    EXPECT_FALSE(unused);
-    host.Faults().failItemAt = 0;
-    EXPECT_EQ(nullptr, ItemIdList(objects.FolderView(), 0, param, owned));
 }
 
 } // namespace

@@ -139,20 +139,4 @@ TEST(RestoreAlgorithm, ZeroCellSpacingStillFinishesWithoutMovingUnmatchedIcons)
     EXPECT_TRUE(access.finished);
 }
 
-// A claimed item is out of the search: two records of one name and path
-// take two items of that name only when the second has the path too.
-TEST(RestoreAlgorithm, ClaimedItemsAreSkippedAndAbsentPathsMatchNothing)
-{
-    CMemoryAccess access;
-    access.names = { L"a", L"a", L"b" };
-    CIconRecordArray records;
-    records.push_back(MakeRecord(L"a", L"c:\\A", 10, 10));
-    records.push_back(MakeRecord(L"A", L"C:\\a", 20, 20));
-    records.push_back(MakeRecord(L"b", L"", 30, 30));
-    EXPECT_TRUE(RunRestore(access, records, { 0, 0, 1920, 1040 }, false));
-    ASSERT_EQ(2u, access.placed.size());
-    EXPECT_EQ(0, access.placed[0].first);
-    EXPECT_EQ(1, access.placed[1].first);
-}
-
 } // namespace

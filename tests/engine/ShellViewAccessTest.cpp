@@ -101,17 +101,4 @@ TEST_F(ShellViewAccessTest, UnmatchedItemScanComparesNameAndPathExactly)
     EXPECT_EQ(75, spacing.cy);
 }
 
-TEST_F(ShellViewAccessTest, EmptyDesktopScansToNothing)
-{
-    Start({});
-    CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open());
-    int count = -1;
-    EXPECT_TRUE(SUCCEEDED(DesktopItemCount(pair, count)));
-    EXPECT_EQ(0, count);
-    std::vector<int> unmatched = { 7 };
-    EXPECT_TRUE(ScanUnmatchedItems(pair, CIconRecordArray(), unmatched));
-    EXPECT_TRUE(unmatched.empty());
-}
-
 } // namespace
