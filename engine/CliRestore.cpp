@@ -70,6 +70,9 @@ void CFolderViewRestoreAccess::MoveItem(int index, POINT cell)
 
 bool CFolderViewRestoreAccess::BeginPlacement()
 {
+    // Each item keeps the ID list and position read here: the ID list still
+    // names the item if the view's indices shift, and every further call
+    // would cross into the shell's process again.
     m_items.clear();
     m_byName.clear();
     int count = 0;
