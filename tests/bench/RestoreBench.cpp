@@ -14,6 +14,7 @@
 #include "engine/DeskCommands.h"
 #include "engine/DeskContext.h"
 #include "layout/LayoutStore.h"
+#include "tests/common/FakeCapture.h"
 #include "tests/common/TestSupport.h"
 
 namespace {
@@ -34,22 +35,6 @@ public:
 private:
     LARGE_INTEGER m_frequency;
     LARGE_INTEGER m_start;
-};
-
-class CRecordsCapture : public CLayoutCapture
-{
-public:
-    explicit CRecordsCapture(const std::vector<IconRecord>& records) : m_records(records) {}
-    bool Ready() const override { return true; }
-    int Run(CRecordSink& sink) override
-    {
-        for (const IconRecord& record : m_records)
-            sink.Put(record);
-        return static_cast<int>(m_records.size());
-    }
-
-private:
-    const std::vector<IconRecord>& m_records;
 };
 
 class CCountingSink : public CRecordSink
@@ -121,7 +106,7 @@ int wmain(int argc, wchar_t** argv)
     context.settings.confirmRestore = 0;
     context.SetSiteUnknown(host.Site());
     {
-        CRecordsCapture capture(records);
+        CFakeCapture capture(records);
         int written = 0;
         if (SaveLayout(context.flavor, kLayout, capture, &written) != SaveResult::Saved || written != icons) {
             fprintf(stderr, "the layout was not stored\n");

@@ -8,8 +8,8 @@
 #include "cli/access/ConsoleOut.h"
 #include "engine/ComCtlVersion.h"
 #include "engine/DeskContext.h"
-#include "layout/Capture.h"
 #include "layout/LayoutStore.h"
+#include "tests/common/FakeCapture.h"
 #include "tests/common/FakeDisplay.h"
 #include "tests/common/TestSupport.h"
 
@@ -19,23 +19,6 @@ struct ShownBox
     std::wstring text;
     std::wstring caption;
     UINT type;
-};
-
-// Hands fixed records to a writer, as a capture would.
-class CRecordsCapture : public CLayoutCapture
-{
-public:
-    explicit CRecordsCapture(std::vector<IconRecord> records) : m_records(std::move(records)) {}
-    bool Ready() const override { return true; }
-    int Run(CRecordSink& sink) override
-    {
-        for (const IconRecord& record : m_records)
-            sink.Put(record);
-        return static_cast<int>(m_records.size());
-    }
-
-private:
-    std::vector<IconRecord> m_records;
 };
 
 inline IconRecord MakeRecord(const wchar_t* name, const std::wstring& path, int x, int y, bool legacy = false)
@@ -107,7 +90,7 @@ protected:
     // Stores records under a layout name in the shell extension's store.
     void StoreLayout(const wchar_t* name, std::vector<IconRecord> records)
     {
-        CRecordsCapture capture(std::move(records));
+        CFakeCapture capture(std::move(records));
         int written = 0;
         ASSERT_EQ(SaveResult::Saved, SaveLayout(context.flavor, name, capture, &written));
     }
