@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The demo: builds what is missing, starts Xvfb, Wine and the desktop host with
+# sample files, then saves, shuffles and restores the desktop with OstrelCli
+# (as its own process against deskhost.exe) and with the shell extension
+# (Restore Desktop invoked as the shell invokes it). Screenshots of the desktop
+# before, shuffled and after land in build/artifacts/demo.
+source "$(dirname "$0")/wine-env.sh"
+ostrel_build --target ostreldemo deskhost deskhostfwd ostrelsx OstrelCli
+ostrel_start_wine 1920x1080
+
+artifacts="$BUILD_DIR/artifacts/demo"
+rm -rf "$artifacts"; mkdir -p "$artifacts"
+
+# The shell finds the extension through its registration.
+wine regsvr32 /s "$(winepath -w "$BUILD_DIR/bin/ostrelsx.dll")" >/dev/null 2>&1
+
+status=0
+wine "$BUILD_DIR/bin/ostreldemo.exe" "$(winepath -w "$artifacts")" | tr -d '\r' || status=$?
+
+if command -v convert >/dev/null 2>&1; then
+  for bmp in "$artifacts"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+  for half in cli shx; do
+    if [ -e "$artifacts/$half-1-before.png" ] && [ -e "$artifacts/$half-3-after.png" ]; then
+      diff=$(compare -metric AE "$artifacts/$half-1-before.png" "$artifacts/$half-3-after.png" null: 2>&1 || true)
+      echo "$half: after-screenshot differs from before-screenshot in ${diff} pixels"
+    fi
+  done
+fi
+echo "Screenshots: $artifacts"
+exit $status
