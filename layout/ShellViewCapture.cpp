@@ -1,6 +1,12 @@
 #include "layout/ShellViewCapture.h"
 #include "cli/access/CliContext.h"
 
+bool CShellViewCapture::Ready() const
+{
+    int count = 0;
+    return m_pair.View() && m_pair.Folder() && SUCCEEDED(DesktopItemCount(m_pair, count));
+}
+
 int CShellViewCapture::Run(CRecordSink& sink)
 {
     if (!Ready())

@@ -10,7 +10,9 @@ class CShellViewCapture : public CLayoutCapture
 {
 public:
     CShellViewCapture(CDesktopViewPair& pair, CDisplayConfig& display) : m_pair(pair), m_display(display) {}
-    bool Ready() const override { return m_pair.View() && m_pair.Folder(); }
+    // A view whose item count cannot be read is not reached: saving from it
+    // would replace a stored layout with an empty one.
+    bool Ready() const override;
     int Run(CRecordSink& sink) override;
 
 private:

@@ -184,10 +184,14 @@ TEST_F(CliFlowTest, SaveThatIsNotDoneNeverReportsSaved)
     EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", Cli().display, false, records, nullptr), 3);
     Cli().display.Release();
 
+    // A view that cannot count its items leaves the stored layout whole too.
     host.Faults().noItemCount = true;
     EXPECT_EQ(Run({ L"save", L"/n", L"Work", L"/y" }), 0);
     EXPECT_EQ(out.find(L"saved"), std::wstring::npos) << Narrow(out);
     host.Faults().noItemCount = false;
+    Cli().display.Capture();
+    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", Cli().display, false, records, nullptr), 3);
+    Cli().display.Release();
 }
 
 TEST_F(CliFlowTest, RestoreByNameIgnoresAsciiLetterCaseOnly)
