@@ -80,6 +80,15 @@ BOOL ShowFileDialog(HWND dialog, wchar_t* file, bool save)
     return save ? ActCtxGetSaveFileName(&ofn) : ActCtxGetOpenFileName(&ofn);
 }
 
+// Ends the dialog with an action on a name or a chosen file.
+void Finish(HWND dialog, CCustomRequest& request, int action, const wchar_t* text)
+{
+    request.action = action;
+    request.chosen = -1;
+    request.nameText = text;
+    EndDialog(dialog, 1);
+}
+
 void OnSave(HWND dialog, CCustomRequest& request)
 {
     wchar_t name[kDialogTextChars] = {};
@@ -89,10 +98,7 @@ void OnSave(HWND dialog, CCustomRequest& request)
         RefuseName(dialog, request, name);
         return;
     }
-    request.action = CCustomRequest::kSave;
-    request.chosen = -1;
-    request.nameText = name;
-    EndDialog(dialog, 1);
+    Finish(dialog, request, CCustomRequest::kSave, name);
 }
 
 void OnRestore(HWND dialog, CCustomRequest& request)
@@ -115,10 +121,7 @@ void OnSaveFile(HWND dialog, CCustomRequest& request)
             *c = L'~';
     if (!ShowFileDialog(dialog, file, true))
         return;
-    request.action = CCustomRequest::kSaveFile;
-    request.chosen = -1;
-    request.nameText = file;
-    EndDialog(dialog, 1);
+    Finish(dialog, request, CCustomRequest::kSaveFile, file);
 }
 
 void OnRestoreFile(HWND dialog, CCustomRequest& request)
@@ -126,10 +129,7 @@ void OnRestoreFile(HWND dialog, CCustomRequest& request)
     wchar_t file[MAX_PATH] = {};
     if (!ShowFileDialog(dialog, file, false))
         return;
-    request.action = CCustomRequest::kRestoreFile;
-    request.chosen = -1;
-    request.nameText = file;
-    EndDialog(dialog, 1);
+    Finish(dialog, request, CCustomRequest::kRestoreFile, file);
 }
 
 void OnDelete(HWND dialog, CCustomRequest& request)
