@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 #include "HostObjects.h"
 
-const wchar_t kDeskHostMoniker[] = L"OstrelDeskHost";
 
 namespace {
 
@@ -325,6 +324,61 @@ int CDeskHostImpl::InsertItem(int at, LPCITEMIDLIST child, POINT pos)
     return index;
 }
 
+HRESULT CDeskHostImpl::Publish()
+{
+    // A table-strong reference can be unmarshaled any number of times, by
+    // every process that reads the section; the stream is kept to release it.
+    HRESULT hr = CreateStreamOnHGlobal(nullptr, TRUE, &marshalStream);
+    if (SUCCEEDED(hr))
+        hr = CoMarshalInterface(marshalStream, IID_IShellWindows, static_cast<IShellWindows*>(shellWindows),
+                                MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG);
+    if (FAILED(hr))
+        return hr;
+    marshaled = true;
+    HGLOBAL memory = nullptr;
+    ULARGE_INTEGER end = {};
+    LARGE_INTEGER zero = {};
+    if (FAILED(hr = GetHGlobalFromStream(marshalStream, &memory)) ||
+        FAILED(hr = marshalStream->Seek(zero, STREAM_SEEK_CUR, &end)))
+        return hr;
+    const ULONG size = static_cast<ULONG>(end.QuadPart);
+    publication = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                     static_cast<DWORD>(sizeof(size) + size), kDeskHostPublication);
+    if (!publication)
+        return HRESULT_FROM_WIN32(GetLastError());
+    if (GetLastError() == ERROR_ALREADY_EXISTS)
+        return HRESULT_FROM_WIN32(ERROR_ALREADY_EXISTS); // another host is published
+    BYTE* view = static_cast<BYTE*>(MapViewOfFile(publication, FILE_MAP_WRITE, 0, 0, 0));
+    const void* data = GlobalLock(memory);
+    if (view && data) {
+        memcpy(view, &size, sizeof(size));
+        memcpy(view + sizeof(size), data, size);
+    }
+    GlobalUnlock(memory);
+    if (!view)
+        return HRESULT_FROM_WIN32(GetLastError());
+    UnmapViewOfFile(view);
+    return data ? S_OK : E_OUTOFMEMORY;
+}
+
+void CDeskHostImpl::Unpublish()
+{
+    if (publication) {
+        CloseHandle(publication);
+        publication = nullptr;
+    }
+    if (marshalStream) {
+        if (marshaled) {
+            LARGE_INTEGER zero = {};
+            marshalStream->Seek(zero, STREAM_SEEK_SET, nullptr);
+            CoReleaseMarshalData(marshalStream);
+        }
+        marshalStream->Release();
+        marshalStream = nullptr;
+    }
+    marshaled = false;
+}
+
 // ---------------------------------------------------------------------------
 // The host
 
@@ -476,20 +530,12 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
         }
     }
     if (options.publish) {
-        CHostRef<IRunningObjectTable> table;
-        CHostRef<IMoniker> moniker;
-        hr = GetRunningObjectTable(0, table.Out());
-        if (SUCCEEDED(hr))
-            hr = CreateItemMoniker(L"!", kDeskHostMoniker, moniker.Out());
-        if (SUCCEEDED(hr))
-            hr = table->Register(ROTFLAGS_REGISTRATIONKEEPSALIVE, static_cast<IShellWindows*>(host.shellWindows),
-                                 moniker.Get(), &host.rotCookie);
+        hr = host.Publish();
         if (FAILED(hr)) {
             Stop();
             return hr;
         }
     }
-
     return S_OK;
 }
 
@@ -498,11 +544,7 @@ void CDeskHost::Stop()
     if (!m_impl)
         return;
     CDeskHostImpl& host = *m_impl;
-    if (host.rotCookie) {
-        CHostRef<IRunningObjectTable> table;
-        if (SUCCEEDED(GetRunningObjectTable(0, table.Out())))
-            table->Revoke(host.rotCookie);
-    }
+    host.Unpublish();
     if (host.classCookie)
         CoRevokeClassObject(host.classCookie);
 

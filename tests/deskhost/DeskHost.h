@@ -46,7 +46,7 @@ struct DeskHostOptions
     bool autoArrange = false;    // LVS_AUTOARRANGE (FWF_AUTOARRANGE)
     bool enumerationOrder = false; // items in the desktop folder's order, not the given order
     bool registerClassObject = true; // CLSID_ShellWindows in-process (CoCreateInstance reaches the host)
-    bool publish = false;        // also in the running object table, for other processes
+    bool publish = false;        // also published for other processes (kDeskHostPublication)
     bool visible = false;        // show the windows (the program does; tests need not)
 };
 
@@ -147,6 +147,14 @@ private:
     CDeskHostImpl* m_impl;
 };
 
-// Name of the item moniker under which a published host's shell windows
-// object sits in the running object table.
-extern const wchar_t kDeskHostMoniker[];
+// Name of the shared memory section in which a published host keeps its shell
+// windows object, marshaled (a ULONG byte count, then the marshaled data;
+// MSHCTX_LOCAL, MSHLFLAGS_TABLESTRONG). It lives while the host runs.
+// (Wine's running object table needs its RpcSs service, which refuses to
+// start while a freshly booted prefix is still starting its services; a
+// marshaled reference needs no service at all.)
+extern const wchar_t kDeskHostPublication[];
+
+// The shell windows object of a host published by another process, or
+// CO_E_SERVER_EXEC_FAILURE when none runs.
+HRESULT GetPublishedDeskHost(REFIID riid, void** ppv);

@@ -37,7 +37,9 @@ public:
     CHostFolder* folder = nullptr;
     CHostClassFactory* factory = nullptr;
     DWORD classCookie = 0;
-    DWORD rotCookie = 0;
+    HANDLE publication = nullptr;        // the section of kDeskHostPublication
+    IStream* marshalStream = nullptr;    // the marshaled data, to release it
+    bool marshaled = false;
     bool comInitialized = false;
 
     // Files and directories the host made, removed by Stop.
@@ -76,4 +78,8 @@ public:
     LPITEMIDLIST FindChild(const std::wstring& name) const;
     int InsertItem(int at, LPCITEMIDLIST child, POINT pos);
     std::wstring ParsingNameFor(const std::wstring& name) const;
+
+    // Publishes the shell windows object for other processes, and withdraws it.
+    HRESULT Publish();
+    void Unpublish();
 };

@@ -8,8 +8,8 @@
 // the desktop folder, or an empty file is made when <folder> is empty or lacks
 // it. --positions reads more name=x,y lines from a UTF-8 file. --ready names
 // an event set once the desktop is up; --quit an event that ends the program
-// (as does closing its window). --publish puts the shell windows object into
-// the running object table for other processes.
+// (as does closing its window). --publish makes the shell windows object
+// reachable from other processes (kDeskHostPublication).
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>

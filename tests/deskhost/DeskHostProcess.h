@@ -1,0 +1,55 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "DeskHost.h"
+
+// deskhost.exe (next to the running program) as a separate process with its
+// shell windows object published, for tests that run the product in a
+// process of its own.
+class CDeskHostProcess
+{
+public:
+    CDeskHostProcess() = default;
+    ~CDeskHostProcess() { Quit(); }
+    CDeskHostProcess(const CDeskHostProcess&) = delete;
+    CDeskHostProcess& operator=(const CDeskHostProcess&) = delete;
+
+    // Starts it with the icons (and a list view size; 0 = the virtual screen)
+    // and waits until its desktop is up.
+    HRESULT Launch(const std::vector<DeskIcon>& icons, int width = 0, int height = 0);
+    // Ends it and waits for it to exit (its files are removed by then).
+    void Quit();
+    bool Running() const { return m_process != nullptr; }
+    DWORD ProcessId() const { return m_processId; }
+
+private:
+    HANDLE m_process = nullptr;
+    HANDLE m_quit = nullptr;
+    DWORD m_processId = 0;
+};
+
+// Makes CoCreateInstance(CLSID_ShellWindows) anywhere in this Wine prefix
+// reach a published deskhost.exe: registers deskhostfwd.dll (next to the
+// running program) as the class's in-process server, and puts the previous
+// registration back when destroyed. Wine's own desktop registers the class as
+// a local server, which a separate process would otherwise reach. Only for
+// the test prefix: never on a real system.
+class CShellWindowsForwarding
+{
+public:
+    CShellWindowsForwarding();
+    ~CShellWindowsForwarding();
+    CShellWindowsForwarding(const CShellWindowsForwarding&) = delete;
+    CShellWindowsForwarding& operator=(const CShellWindowsForwarding&) = delete;
+    bool Installed() const { return m_installed; }
+
+private:
+    bool m_installed = false;
+    bool m_hadServer = false;
+    std::wstring m_previous;
+    std::wstring m_previousModel;
+};
+
+// The folder of the running program, with a trailing backslash.
+std::wstring DeskHostBinFolder();
