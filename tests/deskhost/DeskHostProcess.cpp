@@ -6,8 +6,14 @@
 namespace {
 
 const wchar_t kClassKey[] = L"CLSID\\{9BA05972-F6A8-11CF-A442-00A0C90A8F39}";
-const wchar_t kServer[] = L"InprocServer32";
 const wchar_t kThreading[] = L"ThreadingModel";
+// The proxy/stub factory of deskhostps.dll.
+const wchar_t kProxyClass[] = L"{6F1C2B57-3D0A-4E8B-9C41-7A2E5D0B8F13}";
+// IShellFolder, IEnumIDList, IFolderView, IFolderView2.
+const wchar_t* const kProxiedInterfaces[] = {
+    L"{000214E6-0000-0000-C000-000000000046}", L"{000214F2-0000-0000-C000-000000000046}",
+    L"{CDE725B0-CCC9-4519-917E-325D72FAB4CE}", L"{1AF3A467-214F-4298-908E-06B03E0B39F9}",
+};
 
 std::wstring Quoted(const std::wstring& arg)
 {
@@ -94,36 +100,48 @@ void CDeskHostProcess::Quit()
 
 CShellWindowsForwarding::CShellWindowsForwarding()
 {
-    CRegKey key(HKEY_CLASSES_ROOT, kClassKey, KEY_READ | KEY_WRITE);
-    if (!key.Open())
-        return;
-    wchar_t name[kNameBufferChars];
-    for (DWORD i = 0; key.EnumSubKey(i, name); ++i)
-        m_hadServer = m_hadServer || lstrcmpiW(name, kServer) == 0;
-    if (!key.Descend(kServer))
-        return;
-    wchar_t text[kNameBufferChars];
-    if (m_hadServer && key.ReadText(nullptr, text, kNameBufferChars, L""))
-        m_previous = text;
-    if (m_hadServer && key.ReadText(kThreading, text, kNameBufferChars, L""))
-        m_previousModel = text;
-    const std::wstring forwarder = DeskHostBinFolder() + L"deskhostfwd.dll";
-    m_installed = key.WriteText(nullptr, forwarder.c_str()) && key.WriteText(kThreading, L"Apartment");
+    const std::wstring bin = DeskHostBinFolder();
+    const std::wstring server = std::wstring(kClassKey) + L"\\InprocServer32";
+    const std::wstring psServer = std::wstring(L"CLSID\\") + kProxyClass + L"\\InprocServer32";
+    bool ok = Set(server, nullptr, bin + L"deskhostfwd.dll") && Set(server, kThreading, L"Apartment") &&
+              Set(psServer, nullptr, bin + L"deskhostps.dll") && Set(psServer, kThreading, L"Both");
+    for (const wchar_t* iid : kProxiedInterfaces)
+        ok = ok && Set(std::wstring(L"Interface\\") + iid + L"\\ProxyStubClsid32", nullptr, kProxyClass);
+    m_installed = ok;
 }
 
 CShellWindowsForwarding::~CShellWindowsForwarding()
 {
-    if (!m_installed)
-        return;
-    CRegKey key(HKEY_CLASSES_ROOT, kClassKey, KEY_READ | KEY_WRITE);
+    for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+        CRegKey key(HKEY_CLASSES_ROOT, it->path.c_str(), KEY_READ | KEY_WRITE);
+        if (it->existed) {
+            if (key.Open())
+                key.WriteText(it->value.empty() ? nullptr : it->value.c_str(), it->text.c_str());
+            continue;
+        }
+        // A key made for the value goes again with it.
+        const size_t slash = it->path.rfind(L'\\');
+        CRegKey parent(HKEY_CLASSES_ROOT, it->path.substr(0, slash).c_str(), KEY_READ | KEY_WRITE);
+        if (parent.Open())
+            parent.DeleteSubKey(it->path.substr(slash + 1).c_str());
+    }
+    // The proxy/stub class is ours alone.
+    CRegKey classes(HKEY_CLASSES_ROOT, L"CLSID", KEY_READ | KEY_WRITE);
+    if (classes.Open())
+        classes.DeleteSubKey(kProxyClass);
+}
+
+bool CShellWindowsForwarding::Set(const std::wstring& path, const wchar_t* value, const std::wstring& text)
+{
+    CRegKey key(HKEY_CLASSES_ROOT, path.c_str(), KEY_READ | KEY_WRITE);
     if (!key.Open())
-        return;
-    if (!m_hadServer) {
-        key.DeleteSubKey(kServer);
-        return;
-    }
-    if (key.Descend(kServer)) {
-        key.WriteText(nullptr, m_previous.c_str());
-        key.WriteText(kThreading, m_previousModel.c_str());
-    }
+        return false;
+    Saved saved;
+    saved.path = path;
+    saved.value = value ? value : L"";
+    wchar_t previous[kNameBufferChars];
+    saved.existed = key.ReadText(value, previous, kNameBufferChars, L"");
+    saved.text = previous;
+    m_saved.push_back(saved);
+    return key.WriteText(value, text.c_str());
 }

@@ -31,10 +31,13 @@ private:
 
 // Makes CoCreateInstance(CLSID_ShellWindows) anywhere in this Wine prefix
 // reach a published deskhost.exe: registers deskhostfwd.dll (next to the
-// running program) as the class's in-process server, and puts the previous
-// registration back when destroyed. Wine's own desktop registers the class as
-// a local server, which a separate process would otherwise reach. Only for
-// the test prefix: never on a real system.
+// running program) as the class's in-process server (Wine's own desktop
+// registers the class too, which a separate process would otherwise reach),
+// and deskhostps.dll as the proxy/stub of IShellFolder, IEnumIDList,
+// IFolderView and IFolderView2 (Wine's proxies for them carry only the first
+// bytes of an item ID list). Puts the previous registration back when
+// destroyed. Install it before launching the host. Only for the test
+// prefix: never on a real system.
 class CShellWindowsForwarding
 {
 public:
@@ -45,10 +48,16 @@ public:
     bool Installed() const { return m_installed; }
 
 private:
+    struct Saved
+    {
+        std::wstring path;      // key under HKEY_CLASSES_ROOT
+        std::wstring value;     // value name, empty for the default value
+        bool existed = false;
+        std::wstring text;
+    };
+    bool Set(const std::wstring& path, const wchar_t* value, const std::wstring& text);
+    std::vector<Saved> m_saved;
     bool m_installed = false;
-    bool m_hadServer = false;
-    std::wstring m_previous;
-    std::wstring m_previousModel;
 };
 
 // The folder of the running program, with a trailing backslash.

@@ -80,10 +80,10 @@ protected:
 
 TEST_F(HostCrossProcess, ViewOfARunningDeskHostFromAnotherProcess)
 {
-    CDeskHostProcess process;
-    ASSERT_EQ(S_OK, process.Launch({ { L"left.txt", { 100, 120 } }, { L"right.txt", { 900, 400 } } }));
     CShellWindowsForwarding forwarding;
     ASSERT_TRUE(forwarding.Installed());
+    CDeskHostProcess process;
+    ASSERT_EQ(S_OK, process.Launch({ { L"left.txt", { 100, 120 } }, { L"right.txt", { 900, 400 } } }));
 
     // Its windows are on this desktop.
     HWND progman = FindWindowExW(nullptr, nullptr, L"Progman", nullptr);
@@ -97,7 +97,6 @@ TEST_F(HostCrossProcess, ViewOfARunningDeskHostFromAnotherProcess)
     const HRESULT hr = OpenRemoteView(&view.p, &step);
     ASSERT_EQ(S_OK, hr) << "failed at " << step;
 
-    // Calls without item identifier lists cross the process boundary whole.
     int count = 0;
     ASSERT_EQ(S_OK, view->ItemCount(SVGIO_ALLVIEW, &count));
     EXPECT_EQ(2, count);
@@ -116,18 +115,17 @@ TEST_F(HostCrossProcess, ViewOfARunningDeskHostFromAnotherProcess)
     Ref<IShellFolder> folder;
     ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.Void()));
 
-    // Item identifier lists: Wine 8's proxies for the shell interfaces carry
-    // only the first three bytes of an ID list (its interface definitions
-    // declare ITEMIDLIST as one SHITEMID with a one-byte abID and no wire
-    // marshaling), so the list that arrives is not the item's. Windows
-    // marshals whole ID lists.
+    // Item identifier lists cross whole, in and out.
     IdList right;
     ASSERT_EQ(S_OK, view->Item(1, &right.p));
     STRRET str = {};
     wchar_t name[MAX_PATH] = {};
-    if (FAILED(folder->GetDisplayNameOf(right.p, SHGDN_FORPARSING, &str)) ||
-        FAILED(StrRetToBufW(&str, right.p, name, MAX_PATH)) || !StrStrIW(name, L"\\Desktop\\right.txt"))
-        GTEST_SKIP() << "item ID lists do not survive Wine's shell interface proxies (got \"" << Narrow(name) << "\")";
+    ASSERT_EQ(S_OK, folder->GetDisplayNameOf(right.p, SHGDN_FORPARSING, &str));
+    ASSERT_EQ(S_OK, StrRetToBufW(&str, right.p, name, MAX_PATH));
+    EXPECT_NE(nullptr, StrStrIW(name, L"\\Desktop\\right.txt")) << Narrow(name);
+    ASSERT_EQ(S_OK, folder->GetDisplayNameOf(right.p, SHGDN_NORMAL, &str));
+    ASSERT_EQ(S_OK, StrRetToBufW(&str, right.p, name, MAX_PATH));
+    EXPECT_STREQ(L"right.txt", name);
     POINT pos = {};
     ASSERT_EQ(S_OK, view->GetItemPosition(right.p, &pos));
     EXPECT_EQ(900, pos.x);
@@ -140,12 +138,26 @@ TEST_F(HostCrossProcess, ViewOfARunningDeskHostFromAnotherProcess)
     EXPECT_EQ(640, pos.y);
 }
 
-TEST_F(HostCrossProcess, NoDeskHostRunningMeansNoDesktop)
+TEST_F(HostCrossProcess, NoDeskHostRunningMeansNoDesktopAndThePrefixIsPutBack)
 {
-    CShellWindowsForwarding forwarding;
-    ASSERT_TRUE(forwarding.Installed());
-    Ref<IFolderView2> view;
-    std::string step;
-    EXPECT_TRUE(FAILED(OpenRemoteView(&view.p, &step)));
-    EXPECT_EQ("CoCreateInstance", step);
+    wchar_t before[MAX_PATH] = {};
+    LONG size = sizeof(before);
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueW(HKEY_CLASSES_ROOT,
+        L"CLSID\\{9BA05972-F6A8-11CF-A442-00A0C90A8F39}\\InprocServer32", before, &size));
+    {
+        CShellWindowsForwarding forwarding;
+        ASSERT_TRUE(forwarding.Installed());
+        Ref<IFolderView2> view;
+        std::string step;
+        EXPECT_TRUE(FAILED(OpenRemoteView(&view.p, &step)));
+        EXPECT_EQ("CoCreateInstance", step);
+    }
+    wchar_t after[MAX_PATH] = {};
+    size = sizeof(after);
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueW(HKEY_CLASSES_ROOT,
+        L"CLSID\\{9BA05972-F6A8-11CF-A442-00A0C90A8F39}\\InprocServer32", after, &size));
+    EXPECT_STREQ(before, after);
+    HKEY proxy = nullptr;
+    EXPECT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID\\{6F1C2B57-3D0A-4E8B-9C41-7A2E5D0B8F13}", 0,
+                                           KEY_READ, &proxy));
 }
