@@ -140,6 +140,8 @@ HWND MakeChild(HWND parent, const wchar_t* className, DWORD style, const RECT& r
 
 LRESULT CDeskHostImpl::SendInternal(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == LVM_INSERTITEMW || message == LVM_DELETEITEM || message == LVM_DELETEALLITEMS)
+        indexByBytes.clear();
     ++internalDepth;
     const LRESULT result = SendMessageW(listView, message, wParam, lParam);
     --internalDepth;
@@ -166,13 +168,17 @@ int CDeskHostImpl::FindItem(LPCITEMIDLIST child) const
     if (!child)
         return -1;
     const int count = Count();
-    // Identical bytes first: the usual case, and cheap on large desktops.
-    const UINT size = ILGetSize(child);
-    for (int i = 0; i < count; ++i) {
-        LPCITEMIDLIST own = ItemIdList(i);
-        if (own && ILGetSize(own) == size && memcmp(own, child, size) == 0)
-            return i;
+    // Identical bytes first: the usual case.
+    if (indexByBytes.empty()) {
+        for (int i = 0; i < count; ++i) {
+            LPCITEMIDLIST own = ItemIdList(i);
+            if (own)
+                indexByBytes.emplace(std::string(reinterpret_cast<const char*>(own), ILGetSize(own)), i);
+        }
     }
+    const auto hit = indexByBytes.find(std::string(reinterpret_cast<const char*>(child), ILGetSize(child)));
+    if (hit != indexByBytes.end())
+        return hit->second;
     for (int i = 0; i < count; ++i) {
         LPCITEMIDLIST own = ItemIdList(i);
         if (!own)

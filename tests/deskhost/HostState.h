@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <string>
+#include <unordered_map>
 #include <vector>
 #include "DeskHost.h"
 #include "HostRef.h"
@@ -58,6 +59,10 @@ public:
     LPCITEMIDLIST ItemIdList(int index) const;
     // Index of the item whose ID list equals the given one, or -1.
     int FindItem(LPCITEMIDLIST child) const;
+    // Item index by ID list bytes (the lowest index of equal lists), so that
+    // every call on a large desktop does not walk the whole list view.
+    // Emptied whenever the host inserts or deletes items.
+    mutable std::unordered_map<std::string, int> indexByBytes;
     POINT Position(int index) const;
     // Moves an item as the shell view does (snapping, arranging).
     bool MoveItem(int index, POINT pos);
