@@ -5,22 +5,9 @@
 #include "cli/access/CliContext.h"
 #include "cli/access/ConsoleOut.h"
 #include "engine/RestoreEngine.h"
+#include "engine/ShellText.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
-
-namespace {
-
-// A key under which every name that _wcsicmp finds equal falls together;
-// the candidates of one key are then compared with _wcsicmp itself.
-std::wstring FoldedName(const wchar_t* name)
-{
-    std::wstring folded(name);
-    if (!folded.empty())
-        CharLowerBuffW(&folded[0], static_cast<DWORD>(folded.size()));
-    return folded;
-}
-
-} // namespace
 
 DWORD CFolderViewRestoreAccess::ReadViewFlags()
 {
@@ -88,7 +75,7 @@ bool CFolderViewRestoreAccess::BeginPlacement()
         current.name = item.name;
         current.parsingName = item.parsingName;
         current.position = item.position;
-        m_byName[FoldedName(item.name)].push_back(static_cast<int>(m_items.size()));
+        m_byName[ShellTextKey(item.name)].push_back(static_cast<int>(m_items.size()));
         m_items.push_back(std::move(current));
     }
     return true;
@@ -98,12 +85,12 @@ int CFolderViewRestoreAccess::NextCandidate(const IconRecord& record, int after)
 {
     if (record.Name.IsAbsent())
         return -1;
-    auto bucket = m_byName.find(FoldedName(record.Name.c_str()));
+    auto bucket = m_byName.find(ShellTextKey(record.Name.c_str()));
     if (bucket == m_byName.end())
         return -1;
     const std::vector<int>& candidates = bucket->second;
     for (auto it = std::upper_bound(candidates.begin(), candidates.end(), after); it != candidates.end(); ++it) {
-        if (_wcsicmp(m_items[*it].name.c_str(), record.Name.c_str()) == 0)
+        if (ShellTextEquals(m_items[*it].name.c_str(), record.Name.c_str()))
             return *it;
     }
     return -1;
@@ -141,13 +128,30 @@ void CFolderViewRestoreAccess::Finish()
         children.push_back(m_items[move.candidate].child.Get());
         points.push_back(move.target);
     }
-    m_moved = static_cast<int>(children.size());
-    if (m_moved == 0) {
+    const int count = static_cast<int>(children.size());
+    m_moved = 0;
+    if (count == 0) {
         OutPrint(OutStream::Out, L"Layout: %s\nOstrel: No Icons Repositioned\n", m_source);
         return;
     }
-    PositionItems(m_pair.View(), static_cast<UINT>(m_moved), children.data(), points.data());
+    const HRESULT hr = PositionItems(m_pair.View(), static_cast<UINT>(count), children.data(), points.data());
+    // The view may refuse the call, or put an icon elsewhere (a grid it
+    // snaps to, an arrangement it keeps): only what reads back at its
+    // target counts as repositioned.
+    for (int i = 0; i < count; ++i) {
+        POINT pt = {};
+        if (SUCCEEDED(m_pair.View()->GetItemPosition(children[i], &pt)) && pt.x == points[i].x &&
+            pt.y == points[i].y)
+            ++m_moved;
+    }
     OutPrint(OutStream::Out, L"Layout: %s\nOstrel: Repositioned: %d Icons\n", m_source, m_moved);
+    if (m_moved == count)
+        return;
+    if (FAILED(hr))
+        OutPrint(OutStream::Err, L"Ostrel: %d Icons could not be repositioned (error 0x%08lX)\n", count - m_moved,
+                 static_cast<unsigned long>(hr));
+    else
+        OutPrint(OutStream::Err, L"Ostrel: %d Icons did not reach their saved positions\n", count - m_moved);
 }
 
 bool RestoreFromCli(const wchar_t* source, bool fromStore)

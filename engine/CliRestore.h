@@ -9,7 +9,7 @@
 // The command-line tool's side of the restore: calls on the shell's desktop
 // folder view from another process. Candidates are the items of the current
 // item list whose display name equals the record's Name, letter case
-// ignored; the identity text is the parsing name. An item that a non-legacy
+// ignored as the list view ignores it; the identity text is the parsing name. An item that a non-legacy
 // record takes is claimed. Placements are gathered and made with one call at
 // the end, one entry per item (the later record wins).
 class CFolderViewRestoreAccess : public CRestoreAccess
@@ -31,10 +31,11 @@ public:
     Identity ReadIdentity(int candidate, CWideString& text) override;
     bool Place(int candidate, POINT pt) override;
     bool ClaimsItems() const override { return true; }
-    // Moves the gathered items and reports the count.
+    // Moves the gathered items, reads each back and reports how many reached
+    // their targets and how many did not.
     void Finish() override;
 
-    // Number of items the last Finish moved.
+    // Number of items the last Finish moved to their targets.
     int Moved() const { return m_moved; }
 
 private:
@@ -58,8 +59,8 @@ private:
     CItemIdList m_aside;
     int m_asideIndex = -1;
     std::vector<CurrentItem> m_items;
-    // Items by display name folded to lower case, ascending.
-    std::unordered_map<std::wstring, std::vector<int>> m_byName;
+    // Items by the key of their display name (ShellTextKey), ascending.
+    std::unordered_map<std::string, std::vector<int>> m_byName;
     std::vector<Move> m_moves;
     std::unordered_map<int, size_t> m_moveOf;
     int m_moved = 0;

@@ -17,15 +17,17 @@ long long CountBelow(long long start, long long step, long long limit)
 
 } // namespace
 
-void CFreeCellGrid::Build(SIZE cell, LONG right, LONG bottom)
+void CFreeCellGrid::Build(SIZE cell, const RECT& area)
 {
+    m_left = static_cast<long long>(area.left) + kFirstX;
+    m_top = static_cast<long long>(area.top) + kFirstY;
     m_cx = cell.cx;
     m_cy = cell.cy;
     m_columns = 0;
     m_rows = 0;
     if (m_cx > 0 && m_cy > 0) {
-        m_columns = CountBelow(kFirstX, m_cx, static_cast<long long>(right) - 10);
-        m_rows = CountBelow(kFirstY, m_cy, static_cast<long long>(bottom) - m_cy);
+        m_columns = CountBelow(m_left, m_cx, static_cast<long long>(area.right) - 10);
+        m_rows = CountBelow(m_top, m_cy, static_cast<long long>(area.bottom) - m_cy);
     }
     if (m_columns == 0 || m_rows == 0)
         m_columns = m_rows = 0;
@@ -38,21 +40,21 @@ POINT CFreeCellGrid::CellAt(size_t ordinal) const
 {
     const long long column = static_cast<long long>(ordinal) / m_rows;
     const long long row = static_cast<long long>(ordinal) % m_rows;
-    return { static_cast<LONG>(kFirstX + column * m_cx), static_cast<LONG>(kFirstY + row * m_cy) };
+    return { static_cast<LONG>(m_left + column * m_cx), static_cast<LONG>(m_top + row * m_cy) };
 }
 
 bool CFreeCellGrid::RemoveUnder(long long left, long long top, long long right, long long bottom)
 {
     if (m_remaining == 0 || left >= right || top >= bottom)
         return false;
-    // Column i has its centre at kFirstX + i * cx + cx / 2; keep the columns
+    // Column i has its centre at m_left + i * cx + cx / 2; keep the columns
     // and rows whose centres fall inside [left, right) and [top, bottom).
     const long long halfX = m_cx / 2;
     const long long halfY = m_cy / 2;
-    long long firstColumn = CeilDiv(left - kFirstX - halfX, m_cx);
-    long long lastColumn = FloorDiv(right - 1 - kFirstX - halfX, m_cx);
-    long long firstRow = CeilDiv(top - kFirstY - halfY, m_cy);
-    long long lastRow = FloorDiv(bottom - 1 - kFirstY - halfY, m_cy);
+    long long firstColumn = CeilDiv(left - m_left - halfX, m_cx);
+    long long lastColumn = FloorDiv(right - 1 - m_left - halfX, m_cx);
+    long long firstRow = CeilDiv(top - m_top - halfY, m_cy);
+    long long lastRow = FloorDiv(bottom - 1 - m_top - halfY, m_cy);
     if (firstColumn < 0) firstColumn = 0;
     if (firstRow < 0) firstRow = 0;
     if (lastColumn >= m_columns) lastColumn = m_columns - 1;

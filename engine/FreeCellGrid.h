@@ -9,9 +9,10 @@
 class CFreeCellGrid
 {
 public:
-    // Cells at x = 21 + i * cx while x < right - 10 and y = 2 + j * cy while
-    // y < bottom - cy. A spacing without width or height gives no cells.
-    void Build(SIZE cell, LONG right, LONG bottom);
+    // Cells at x = left + 21 + i * cx while x < right - 10 and
+    // y = top + 2 + j * cy while y < bottom - cy, so that every cell lies
+    // inside the area. A spacing without width or height gives no cells.
+    void Build(SIZE cell, const RECT& area);
 
     bool Empty() const { return m_remaining == 0; }
     size_t Remaining() const { return m_remaining; }
@@ -26,6 +27,8 @@ public:
 private:
     POINT CellAt(size_t ordinal) const;
 
+    long long m_left = 0;
+    long long m_top = 0;
     long long m_cx = 0;
     long long m_cy = 0;
     long long m_columns = 0;

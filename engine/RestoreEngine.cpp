@@ -1,8 +1,8 @@
 #include "engine/RestoreEngine.h"
-#include <cwchar>
 #include <unordered_map>
 #include <unordered_set>
 #include "engine/FreeCellGrid.h"
+#include "engine/ShellText.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ public:
             case CRestoreAccess::Identity::Text:
                 break;
             }
-            if (record.Path.IsAbsent() || _wcsicmp(identity.c_str(), record.Path.c_str()) != 0)
+            if (record.Path.IsAbsent() || !ShellTextEquals(identity.c_str(), record.Path.c_str()))
                 continue;
             PlaceAt(candidate, record);
             if (m_claims)
@@ -130,17 +130,18 @@ private:
 
 } // namespace
 
-bool RunRestore(CRestoreAccess& access, const CIconRecordArray& records, const RECT& workArea, bool viewFlags, int* passes)
+bool RunRestore(CRestoreAccess& access, const CIconRecordArray& records, const RECT& workArea, bool viewFlags,
+                RestoreOutcome* outcome)
 {
-    if (passes)
-        *passes = 0;
+    if (outcome)
+        *outcome = RestoreOutcome();
     CArrangeSuspension suspension(access, viewFlags);
 
     SIZE spacing = {};
     if (!access.CellSpacing(spacing))
         return false;
     CFreeCellGrid grid;
-    grid.Build(spacing, workArea.right, workArea.bottom);
+    grid.Build(spacing, workArea);
     ReserveSavedCells(grid, records, spacing);
 
     std::vector<int> unmatched;
@@ -165,8 +166,10 @@ bool RunRestore(CRestoreAccess& access, const CIconRecordArray& records, const R
         done = misplaced == 0;
         ++pass;
     }
-    if (passes)
-        *passes = pass;
+    if (outcome) {
+        outcome->passes = pass;
+        outcome->misplaced = misplaced;
+    }
 
     access.Finish();
     return true;

@@ -8,8 +8,17 @@
 // know them), moves the icons that no record knows onto free cells of the
 // grid inside the work area, places every record's icon, repeating the whole
 // layout until a pass ends with every placed icon at its target (at most
-// kMaxPasses), and puts snap-to-grid back. False when the access failed
+// kMaxPasses), and puts snap-to-grid back. The work area is the primary
+// monitor's, in desktop list view coordinates. False when the access failed
 // before the placement.
 constexpr int kMaxPasses = 100;
+
+struct RestoreOutcome
+{
+    int passes = 0;
+    // Icons whose last placement did not read back at their target.
+    int misplaced = 0;
+};
+
 bool RunRestore(CRestoreAccess& access, const CIconRecordArray& records, const RECT& workArea, bool viewFlags,
-                int* passes = nullptr);
+                RestoreOutcome* outcome = nullptr);

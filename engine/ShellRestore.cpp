@@ -119,6 +119,12 @@ int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* so
         return 0;
     CDeskListView view(listView);
     CListViewRestoreAccess access(context, view, objects);
-    RunRestore(access, records, context.display.WorkArea(), context.ccFlag);
+    RestoreOutcome outcome;
+    RunRestore(access, records, context.display.WorkArea(), context.ccFlag, &outcome);
+    // The restore still counts as done (the caller opens no dialog), but the
+    // user learns that the desktop did not take every position.
+    if (outcome.misplaced > 0)
+        context.ShowMessage(CWideString::Format(context.Text(140), outcome.misplaced, source).c_str(),
+                            MB_ICONEXCLAMATION);
     return 1;
 }

@@ -85,8 +85,9 @@ int CDisplayConfig::Capture()
         ++m_filled;
     });
 
-    m_workArea = m_source->WorkArea();
     const POINT origin = m_source->VirtualOrigin();
+    m_workArea = m_source->WorkArea();
+    OffsetRect(&m_workArea, -origin.x, -origin.y);
     for (int i = 0; i < m_count; ++i) {
         MonitorEntry& entry = m_monitors[i];
         entry.offset = entry.info.rcMonitor;

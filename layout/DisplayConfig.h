@@ -62,6 +62,8 @@ public:
     int Filled() const { return m_filled; }
     bool HasMonitorList() const { return m_monitors != nullptr; }
     const MonitorEntry* Monitors() const { return m_monitors.get(); }
+    // The primary monitor's work area moved into desktop list view
+    // coordinates, like the monitor list.
     const RECT& WorkArea() const { return m_workArea; }
     POINT PrimaryCentre() const { return m_primaryCentre; }
 

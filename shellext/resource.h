@@ -34,6 +34,9 @@
 // Added to the string table: the refusal of a layout name that would name a
 // key nested below the layout store.
 #define IDS_INVALID_NAME      127
+// A restore after whose last pass some icons are still not at their saved
+// positions.
+#define IDS_MISPLACED         140
 
 // Type library and manifest.
 #define IDR_TYPELIB           1

@@ -10,7 +10,7 @@ TEST(FreeCellGrid, CellsRunDownEachColumnInsideTheWorkArea)
 {
     CFreeCellGrid grid;
     // Columns while x < 350 - 10, rows while y < 330 - 100.
-    grid.Build({ 100, 100 }, 350, 330);
+    grid.Build({ 100, 100 }, { 0, 0, 350, 330 });
     const std::vector<POINT> cells = grid.Cells();
     ASSERT_EQ(12u, cells.size());
     EXPECT_EQ(POINT({ 21, 2 }), cells[0]);
@@ -19,7 +19,7 @@ TEST(FreeCellGrid, CellsRunDownEachColumnInsideTheWorkArea)
     EXPECT_EQ(POINT({ 121, 2 }), cells[3]);
     EXPECT_EQ(POINT({ 321, 202 }), cells[11]);
 
-    grid.Build({ 100, 100 }, 331, 302);
+    grid.Build({ 100, 100 }, { 0, 0, 331, 302 });
     EXPECT_EQ(3u * 2u, grid.Remaining()) << "x = 321 and y = 202 are outside";
 }
 
@@ -28,7 +28,7 @@ TEST(FreeCellGrid, CellsRunDownEachColumnInsideTheWorkArea)
 TEST(FreeCellGrid, RemovalTakesTheFirstCellWhoseCentreIsInside)
 {
     CFreeCellGrid grid;
-    grid.Build({ 100, 100 }, 350, 330);
+    grid.Build({ 100, 100 }, { 0, 0, 350, 330 });
     // Centre of (121, 102) is (171, 152).
     EXPECT_FALSE(grid.RemoveUnder(100, 100, 171, 300)) << "right edge outside";
     EXPECT_FALSE(grid.RemoveUnder(172, 100, 271, 300)) << "between the centres";
@@ -56,16 +56,37 @@ TEST(FreeCellGrid, RemovalTakesTheFirstCellWhoseCentreIsInside)
 TEST(FreeCellGrid, SpacingWithoutWidthOrHeightGivesNoCells)
 {
     CFreeCellGrid grid;
-    grid.Build({ 0, 75 }, 1920, 1040);
+    grid.Build({ 0, 75 }, { 0, 0, 1920, 1040 });
     EXPECT_TRUE(grid.Empty());
-    grid.Build({ 75, 0 }, 1920, 1040);
+    grid.Build({ 75, 0 }, { 0, 0, 1920, 1040 });
     EXPECT_TRUE(grid.Empty());
-    grid.Build({ -75, 75 }, 1920, 1040);
+    grid.Build({ -75, 75 }, { 0, 0, 1920, 1040 });
     EXPECT_TRUE(grid.Empty());
     POINT cell;
     EXPECT_FALSE(grid.TakeFirst(cell));
-    grid.Build({ 75, 75 }, 20, 1040);
+    grid.Build({ 75, 75 }, { 0, 0, 20, 1040 });
     EXPECT_TRUE(grid.Empty()) << "work area narrower than the first column";
+}
+
+// With a monitor to the left of the primary, list view coordinates start at
+// that monitor: the grid still lies on the primary monitor's work area.
+TEST(FreeCellGrid, CellsLieOnThePrimaryWorkAreaInListViewCoordinates)
+{
+    CFakeDisplay display;
+    display.monitors = { { { -1280, 0, 0, 1024 }, false }, { { 0, 0, 1920, 1080 }, true } };
+    display.workArea = { 0, 0, 1920, 1040 };
+    CDisplayConfig config(&display);
+    config.Capture();
+    const RECT primary = config.Monitors()[1].offset;
+    ASSERT_EQ(1280, primary.left);
+
+    CFreeCellGrid grid;
+    grid.Build({ 75, 75 }, config.WorkArea());
+    const std::vector<POINT> cells = grid.Cells();
+    ASSERT_FALSE(cells.empty());
+    EXPECT_EQ(POINT({ 1280 + 21, 2 }), cells.front());
+    for (POINT cell : cells)
+        ASSERT_TRUE(PtInRect(&primary, cell)) << cell;
 }
 
 // An access that answers from memory, for the rules of the algorithm itself.
@@ -130,12 +151,12 @@ TEST(RestoreAlgorithm, ZeroCellSpacingStillFinishesWithoutMovingUnmatchedIcons)
     access.names = { L"x", L"y", L"a" };
     CIconRecordArray records;
     records.push_back(MakeRecord(L"a", L"C:\\a", 10, 10));
-    int passes = 0;
-    EXPECT_TRUE(RunRestore(access, records, { 0, 0, 1920, 1040 }, false, &passes));
+    RestoreOutcome outcome;
+    EXPECT_TRUE(RunRestore(access, records, { 0, 0, 1920, 1040 }, false, &outcome));
     EXPECT_TRUE(access.moved.empty());
     ASSERT_EQ(1u, access.placed.size());
     EXPECT_EQ(2, access.placed[0].first);
-    EXPECT_EQ(1, passes);
+    EXPECT_EQ(1, outcome.passes);
     EXPECT_TRUE(access.finished);
 }
 

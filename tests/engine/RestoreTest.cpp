@@ -24,9 +24,9 @@ protected:
         EXPECT_EQ(0, objects.Open(context));
         CDeskListView view(host.ListView());
         CListViewRestoreAccess access(context, view, objects);
-        int passes = 0;
-        EXPECT_TRUE(RunRestore(access, records, workArea, viewFlags, &passes));
-        return passes;
+        RestoreOutcome outcome;
+        EXPECT_TRUE(RunRestore(access, records, workArea, viewFlags, &outcome));
+        return outcome.passes;
     }
 
     // The command-line tool's engine.
@@ -107,6 +107,36 @@ TEST_F(RestoreTest, LetterCaseDifferenceMovesAsideThenPlaces)
     EXPECT_TRUE(RestoreFromView(layout));
     EXPECT_EQ(2, host.Counters().positionCalls);
     EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+}
+
+// Both engines ignore letter case as the list view's search does, beyond
+// ASCII too, in names and in paths.
+TEST_F(RestoreTest, NonAsciiLetterCaseIsIgnoredAlikeByBothEngines)
+{
+    Start({ { L"\x00E4rger.txt", { 300, 300 } } });
+    CIconRecordArray layout;
+    layout.push_back(MakeRecord(L"\x00C4RGER.TXT", PathOf(L"\x00C4RGER.TXT"), 600, 500));
+    RestoreInShell(layout);
+    EXPECT_EQ(POINT({ 600, 500 }), host.Position(0));
+
+    host.SetPosition(0, { 300, 300 });
+    EXPECT_TRUE(RestoreFromView(layout));
+    EXPECT_EQ(POINT({ 600, 500 }), host.Position(0));
+}
+
+// An icon that the view puts elsewhere than asked (here snapped to the grid,
+// which the engine was not allowed to switch off) is not reported as
+// repositioned.
+TEST_F(RestoreTest, CommandLineEngineReportsIconsThatMissedTheirTarget)
+{
+    DeskHostOptions options;
+    options.snapToGrid = true;
+    Start(kThree, options);
+    const CIconRecordArray layout = Layout({ { L"a.txt", { 613, 517 } }, { L"b.doc", { 400, 300 } } });
+    EXPECT_TRUE(RestoreFromView(layout, false));
+    EXPECT_NE(POINT({ 613, 517 }), At(L"a.txt"));
+    EXPECT_EQ(L"Layout: Work\nOstrel: Repositioned: 0 Icons\n", out);
+    EXPECT_EQ(L"Ostrel: 1 Icons did not reach their saved positions\n", err);
 }
 
 TEST_F(RestoreTest, IconsOfOneNameAreToldApartByPath)
@@ -233,6 +263,18 @@ TEST_F(RestoreTest, TargetBeyondSixteenBitsRunsEveryPass)
     EXPECT_EQ(kMaxPasses + 1, host.Counters().setItemPosition);
     EXPECT_EQ(POINT({ 600, 300 }), At(L"b.doc"));
     EXPECT_EQ(1, host.Counters().saveViewState);
+
+    // The command tells the user how many icons missed their place, and the
+    // restore still counts as done.
+    CIconRecordArray stored = layout;
+    for (size_t i = 0; i < stored.size(); ++i)
+        stored[i].Index = static_cast<int>(i) + 1;
+    StoreLayout(L"Far", stored);
+    context.display.Capture();
+    EXPECT_EQ(1, RestoreLayoutInShell(context, host.ListView(), L"Far", 0));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"1 icons did not reach their saved positions from layout:\nFar", boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), boxes[0].type);
 }
 
 // With common controls 5.82 or later both flags are off while icons move;
