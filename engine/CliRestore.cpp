@@ -5,7 +5,7 @@
 #include "cli/access/CliContext.h"
 #include "cli/access/ConsoleOut.h"
 #include "engine/RestoreEngine.h"
-#include "engine/ShellText.h"
+#include "engine/NameMatch.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 
@@ -75,7 +75,7 @@ bool CFolderViewRestoreAccess::BeginPlacement()
         current.name = item.name;
         current.parsingName = item.parsingName;
         current.position = item.position;
-        m_byName[ShellTextKey(item.name)].push_back(static_cast<int>(m_items.size()));
+        m_byName[ShellNameKey(item.name)].push_back(static_cast<int>(m_items.size()));
         m_items.push_back(std::move(current));
     }
     return true;
@@ -85,12 +85,12 @@ int CFolderViewRestoreAccess::NextCandidate(const IconRecord& record, int after)
 {
     if (record.Name.IsAbsent())
         return -1;
-    auto bucket = m_byName.find(ShellTextKey(record.Name.c_str()));
+    auto bucket = m_byName.find(ShellNameKey(record.Name.c_str()));
     if (bucket == m_byName.end())
         return -1;
     const std::vector<int>& candidates = bucket->second;
     for (auto it = std::upper_bound(candidates.begin(), candidates.end(), after); it != candidates.end(); ++it) {
-        if (ShellTextEquals(m_items[*it].name.c_str(), record.Name.c_str()))
+        if (ShellNamesEqual(m_items[*it].name.c_str(), record.Name.c_str()))
             return *it;
     }
     return -1;

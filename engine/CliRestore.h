@@ -59,7 +59,7 @@ private:
     CItemIdList m_aside;
     int m_asideIndex = -1;
     std::vector<CurrentItem> m_items;
-    // Items by the key of their display name (ShellTextKey), ascending.
+    // Items by the key of their display name (ShellNameKey), ascending.
     std::unordered_map<std::string, std::vector<int>> m_byName;
     std::vector<Move> m_moves;
     std::unordered_map<int, size_t> m_moveOf;

@@ -2,7 +2,7 @@
 #include <unordered_map>
 #include <unordered_set>
 #include "engine/FreeCellGrid.h"
-#include "engine/ShellText.h"
+#include "engine/NameMatch.h"
 
 namespace {
 
@@ -96,7 +96,7 @@ public:
             case CRestoreAccess::Identity::Text:
                 break;
             }
-            if (record.Path.IsAbsent() || !ShellTextEquals(identity.c_str(), record.Path.c_str()))
+            if (record.Path.IsAbsent() || !ShellPathsEqual(identity.c_str(), record.Path.c_str()))
                 continue;
             PlaceAt(candidate, record);
             if (m_claims)
