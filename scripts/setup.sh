@@ -15,6 +15,7 @@ packages=(
   x11-utils
   imagemagick
   googletest
+  nsis
   cmake
   make
 )

@@ -1,0 +1,261 @@
+; Installer of Ostrel for 64-bit Windows. Built by makensis from the stripped
+; binaries in STAGE:
+;   makensis -DVERSION=1.7.2.083 -DFILEVERSION=1.7.2.83 -DSTAGE=<folder> -DOUTFILE=<setup.exe> Ostrel.nsi
+; Silent install: setup.exe /S [/D=<folder>]; silent removal: uninstall.exe /S.
+
+!ifndef VERSION | FILEVERSION | STAGE | OUTFILE
+  !error "VERSION, FILEVERSION, STAGE and OUTFILE must be defined"
+!endif
+
+Unicode true
+; A 64-bit installer: it sees the 64-bit Program Files, registry and system
+; folder, and can load the 64-bit shell extension to register it.
+Target amd64-unicode
+SetCompressor /SOLID lzma
+; The shell extension registers under HKEY_CLASSES_ROOT and the PATH entry is
+; machine-wide: both need an administrator.
+RequestExecutionLevel admin
+ManifestSupportedOS all
+
+!define PRODUCT "Ostrel"
+!define PUBLISHER "Quenlo"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ostrel"
+!define ENVIRONMENT_KEY "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+!define ERROR_ELEVATION_REQUIRED 740
+
+!include MUI2.nsh
+!include LogicLib.nsh
+!include FileFunc.nsh
+!include WinMessages.nsh
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir "$PROGRAMFILES64\${PRODUCT}"
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${FILEVERSION}"
+VIFileVersion "${FILEVERSION}"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}. All rights reserved."
+
+!define MUI_COMPONENTSPAGE_NODESC
+!insertmacro MUI_PAGE_COMPONENTS
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+!macro REQUIRE_ADMIN
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "Admin"
+    MessageBox MB_ICONSTOP "${PRODUCT} setup needs administrator rights. Run it again and allow it to make changes." /SD IDOK
+    SetErrorLevel ${ERROR_ELEVATION_REQUIRED}
+    Quit
+  ${EndIf}
+!macroend
+
+; A loaded DLL or a running program cannot be overwritten or deleted, but it
+; can be renamed: it moves to a name of its own, which goes away when Windows
+; restarts. The restart then deletes that name only, never a file installed
+; again under the old name in the meantime.
+!macro MOVE_ASIDE_IF_IN_USE FILE
+  ${If} ${FileExists} "${FILE}"
+    ClearErrors
+    Delete "${FILE}"
+    ${If} ${Errors}
+      GetTempFileName $0 "$INSTDIR"
+      Delete $0
+      Rename "${FILE}" $0
+      Delete /REBOOTOK $0
+      DetailPrint "${FILE} is in use: the old copy is removed when Windows restarts."
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; PathWithout: $0 = a PATH value; gives $1 = the value without the entries
+; that name $INSTDIR (compared without case, with or without a trailing
+; backslash) and $2 = how many there were. Every other entry stays as it was.
+!macro PATH_WITHOUT_FUNCTION UN
+Function ${UN}PathWithout
+  Push $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  Push $R4
+  StrCpy $1 ""
+  StrCpy $2 0
+  StrCpy $R0 0 ; start of the current entry
+  StrCpy $R1 0 ; position
+  StrCpy $R2 0 ; entries kept
+  ${Do}
+    StrCpy $R3 $0 1 $R1
+    ${If} $R3 == ";"
+    ${OrIf} $R3 == ""
+      IntOp $R4 $R1 - $R0
+      ${If} $R4 > 0
+        StrCpy $R4 $0 $R4 $R0
+      ${Else}
+        StrCpy $R4 ""
+      ${EndIf}
+      ${If} $R4 == $INSTDIR
+      ${OrIf} $R4 == "$INSTDIR\"
+        IntOp $2 $2 + 1
+      ${ElseIf} $R2 == 0
+        StrCpy $1 $R4
+        IntOp $R2 $R2 + 1
+      ${Else}
+        StrCpy $1 "$1;$R4"
+        IntOp $R2 $R2 + 1
+      ${EndIf}
+      ${IfThen} $R3 == "" ${|} ${ExitDo} ${|}
+      IntOp $R0 $R1 + 1
+    ${EndIf}
+    IntOp $R1 $R1 + 1
+  ${Loop}
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Pop $R0
+FunctionEnd
+!macroend
+!insertmacro PATH_WITHOUT_FUNCTION ""
+!insertmacro PATH_WITHOUT_FUNCTION "un."
+
+; Reads the machine's PATH into $0. Sets the error flag when it cannot be
+; read whole: makensis strings hold NSIS_MAX_STRLEN characters, and a cut
+; value must never be written back.
+!macro READ_PATH_FUNCTION UN
+Function ${UN}ReadPath
+  ClearErrors
+  ReadRegStr $0 HKLM "${ENVIRONMENT_KEY}" "Path"
+  ; Testing the error flag clears it.
+  ${If} ${Errors}
+    SetErrors
+    Return
+  ${EndIf}
+  StrLen $1 $0
+  IntOp $1 $1 + 2
+  StrLen $2 $INSTDIR
+  IntOp $1 $1 + $2
+  ${If} $1 >= ${NSIS_MAX_STRLEN}
+    SetErrors
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro READ_PATH_FUNCTION ""
+!insertmacro READ_PATH_FUNCTION "un."
+
+Function .onInit
+  !insertmacro REQUIRE_ADMIN
+FunctionEnd
+
+Function un.onInit
+  !insertmacro REQUIRE_ADMIN
+FunctionEnd
+
+Section "Ostrel shell extension and command line" SecMain
+  SectionIn RO
+  SetOutPath "$INSTDIR"
+  !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\ostrelsx.dll"
+  !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\OstrelCli.exe"
+  File "${STAGE}\ostrelsx.dll"
+  File "${STAGE}\OstrelCli.exe"
+  File "${STAGE}\README.txt"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; DllRegisterServer of the shell extension, loaded into this 64-bit process.
+  ClearErrors
+  RegDLL "$INSTDIR\ostrelsx.dll"
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP "Could not register the shell extension $INSTDIR\ostrelsx.dll. Nothing was installed." /SD IDOK
+    Delete "$INSTDIR\ostrelsx.dll"
+    Delete "$INSTDIR\OstrelCli.exe"
+    Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\uninstall.exe"
+    RMDir "$INSTDIR"
+    SetErrorLevel 2
+    Abort "Could not register the shell extension."
+  ${EndIf}
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Comments" "Saves and restores the positions of the desktop icons"
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+Section "Add the folder of OstrelCli.exe to the PATH" SecPath
+  Call ReadPath
+  ${If} ${Errors}
+    MessageBox MB_ICONEXCLAMATION "The PATH could not be read whole or is too long to change here. Add $INSTDIR to it by hand." /SD IDOK
+    DetailPrint "PATH left unchanged."
+    Return
+  ${EndIf}
+  Call PathWithout
+  ${If} $2 == 0
+    ${If} $0 == ""
+      StrCpy $0 "$INSTDIR"
+    ${Else}
+      StrCpy $1 $0 1 -1
+      ${If} $1 == ";"
+        StrCpy $0 "$0$INSTDIR"
+      ${Else}
+        StrCpy $0 "$0;$INSTDIR"
+      ${EndIf}
+    ${EndIf}
+    WriteRegExpandStr HKLM "${ENVIRONMENT_KEY}" "Path" $0
+    SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+  ${EndIf}
+SectionEnd
+
+Section "Uninstall"
+  ; DllUnregisterServer: the shell stops offering the menu at once.
+  ClearErrors
+  UnRegDLL "$INSTDIR\ostrelsx.dll"
+  ${If} ${Errors}
+    MessageBox MB_ICONEXCLAMATION "Could not unregister the shell extension $INSTDIR\ostrelsx.dll." /SD IDOK
+  ${EndIf}
+
+  ; The shell keeps the extension loaded until it is restarted or decides to
+  ; unload it.
+  !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\ostrelsx.dll"
+  !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\OstrelCli.exe"
+  ; Copies moved aside by an earlier update, unless still in use.
+  Delete "$INSTDIR\ns*.tmp"
+  Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\uninstall.exe"
+
+  Call un.ReadPath
+  ${IfNot} ${Errors}
+    Call un.PathWithout
+    ${If} $2 > 0
+      WriteRegExpandStr HKLM "${ENVIRONMENT_KEY}" "Path" $1
+      SendMessage ${HWND_BROADCAST} ${WM_SETTINGCHANGE} 0 "STR:Environment" /TIMEOUT=5000
+    ${EndIf}
+  ${Else}
+    DetailPrint "PATH not read whole: if it names $INSTDIR, remove that entry by hand."
+  ${EndIf}
+
+  RMDir /REBOOTOK "$INSTDIR"
+  ; The user's layouts and settings under HKEY_CURRENT_USER\Software\Quenlo\Tovak
+  ; stay: they belong to the user, not to this installation.
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${If} ${RebootFlag}
+    MessageBox MB_ICONINFORMATION "Some files of ${PRODUCT} are in use. They will be removed when Windows restarts." /SD IDOK
+  ${EndIf}
+SectionEnd
