@@ -77,6 +77,88 @@ std::wstring ValueText(HKEY root, const std::wstring& path, const wchar_t* name)
     return text;
 }
 
+const std::wstring kDeskMenuClassKey = L"CLSID\\{7E74422F-2393-11D4-98E0-444553540000}";
+
+namespace {
+
+const std::wstring kClsid = L"{7E74422F-2393-11D4-98E0-444553540000}";
+const std::wstring kTypeLibKey = L"TypeLib\\{7E744221-2393-11D4-98E0-444553540000}";
+const std::wstring kInterfaceKey = L"Interface\\{7E74422E-2393-11D4-98E0-444553540000}";
+const std::wstring kDesktopHandler = L"DesktopBackground\\Shellex\\ContextMenuHandlers\\DeskMenu";
+const std::wstring kFolderHandler = L"Directory\\Background\\Shellex\\ContextMenuHandlers\\DeskMenu";
+
+} // namespace
+
+void ExpectServerRegistered(const std::wstring& dllPath)
+{
+    const std::wstring& classKey = kDeskMenuClassKey;
+    const struct
+    {
+        std::wstring key;
+        const wchar_t* name;
+        std::wstring data;
+    } expected[] = {
+        { L"Tovak.DeskMenu.1", nullptr, L"DeskMenu Class" },
+        { L"Tovak.DeskMenu.1\\CLSID", nullptr, kClsid },
+        { L"Tovak.DeskMenu", nullptr, L"DeskMenu Class" },
+        { L"Tovak.DeskMenu\\CLSID", nullptr, kClsid },
+        { L"Tovak.DeskMenu\\CurVer", nullptr, L"Tovak.DeskMenu.1" },
+        { classKey, nullptr, L"DeskMenu Class" },
+        { classKey + L"\\ProgID", nullptr, L"Tovak.DeskMenu.1" },
+        { classKey + L"\\VersionIndependentProgID", nullptr, L"Tovak.DeskMenu" },
+        { classKey + L"\\InprocServer32", nullptr, dllPath },
+        { classKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment" },
+        { classKey + L"\\TypeLib", nullptr, L"{7E744221-2393-11D4-98E0-444553540000}" },
+        { kFolderHandler, nullptr, L"{7E74422F-2393-11D4-98E0-444553540001}" },
+        { kDesktopHandler, nullptr, kClsid },
+        { kTypeLibKey + L"\\1.1\\409\\win64", nullptr, dllPath },
+        { kInterfaceKey, nullptr, L"IDeskMenu" },
+    };
+    for (const auto& value : expected)
+        EXPECT_EQ(ValueText(HKEY_CLASSES_ROOT, value.key, value.name), value.data) << Narrow(value.key);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, classKey + L"\\Programmable"));
+}
+
+void ExpectServerUnregistered()
+{
+    for (const std::wstring& key : { std::wstring(L"Tovak.DeskMenu.1"), std::wstring(L"Tovak.DeskMenu"),
+                                     kDeskMenuClassKey, kTypeLibKey, kInterfaceKey, kDesktopHandler, kFolderHandler })
+        EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << Narrow(key);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
+}
+
+DWORD RunProgram(std::wstring commandLine, DWORD timeoutMs)
+{
+    // The processes run in a job whose completion port says when the last
+    // of them has ended: an uninstaller hands its work to a copy of itself
+    // in the temp folder and returns at once.
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    HANDLE port = CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1);
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association = { job, port };
+    SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &association, sizeof(association));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    DWORD code = static_cast<DWORD>(-1);
+    if (CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                       &startup, &process)) {
+        AssignProcessToJobObject(job, process.hProcess);
+        ResumeThread(process.hThread);
+        DWORD message = 0;
+        ULONG_PTR key = 0;
+        LPOVERLAPPED overlapped = nullptr;
+        while (GetQueuedCompletionStatus(port, &message, &key, &overlapped, timeoutMs) &&
+               message != JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
+        }
+        GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(port);
+    CloseHandle(job);
+    return code;
+}
+
 void StoreSetting(const wchar_t* name, DWORD value)
 {
     RegSetKeyValueW(HKEY_CURRENT_USER, kStoreKey.c_str(), name, REG_DWORD, &value, sizeof(value));

@@ -62,6 +62,18 @@ bool KeyExists(HKEY root, const std::wstring& path);
 // A text value; "<missing>" when absent.
 std::wstring ValueText(HKEY root, const std::wstring& path, const wchar_t* name = nullptr);
 
+// HKEY_CLASSES_ROOT\CLSID\{class of the handler}
+extern const std::wstring kDeskMenuClassKey;
+// Every key and value that registration of the server at dllPath writes.
+void ExpectServerRegistered(const std::wstring& dllPath);
+// None of them left, and the CLSID key itself still there.
+void ExpectServerUnregistered();
+
+// Runs a command line and waits until the process and every process it
+// started have ended. Gives the first process's exit code, or -1 when it
+// could not start; STILL_ACTIVE when the wait timed out.
+DWORD RunProgram(std::wstring commandLine, DWORD timeoutMs = 60000);
+
 // The settings as the handler reads them (HKEY_CURRENT_USER is a scratch hive).
 void StoreSetting(const wchar_t* name, DWORD value);
 // The stored REG_DWORD, or -1 when missing or of another type or size.
