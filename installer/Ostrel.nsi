@@ -73,9 +73,14 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}. All rights reserve
     ${If} ${Errors}
       GetTempFileName $0 "$INSTDIR"
       Delete $0
+      ClearErrors
       Rename "${FILE}" $0
-      Delete /REBOOTOK $0
-      DetailPrint "${FILE} is in use: the old copy is removed when Windows restarts."
+      ${If} ${Errors}
+        Delete /REBOOTOK "${FILE}"
+      ${Else}
+        Delete /REBOOTOK $0
+      ${EndIf}
+      DetailPrint "${FILE} is in use: it is removed when Windows restarts."
     ${EndIf}
   ${EndIf}
 !macroend
@@ -176,12 +181,13 @@ Section "Ostrel shell extension and command line" SecMain
   ClearErrors
   RegDLL "$INSTDIR\ostrelsx.dll"
   ${If} ${Errors}
-    MessageBox MB_ICONSTOP "Could not register the shell extension $INSTDIR\ostrelsx.dll. Nothing was installed." /SD IDOK
+    MessageBox MB_ICONSTOP "Could not register the shell extension $INSTDIR\ostrelsx.dll. Setup removes its files again." /SD IDOK
     Delete "$INSTDIR\ostrelsx.dll"
     Delete "$INSTDIR\OstrelCli.exe"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
+    DeleteRegKey HKLM "${UNINSTALL_KEY}"
     SetErrorLevel 2
     Abort "Could not register the shell extension."
   ${EndIf}
