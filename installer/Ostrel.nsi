@@ -34,6 +34,7 @@ InstallDir "$PROGRAMFILES64\${PRODUCT}"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
+BrandingText "${PRODUCT} ${VERSION}"
 
 VIProductVersion "${FILEVERSION}"
 VIFileVersion "${FILEVERSION}"
