@@ -14,6 +14,12 @@ const UINT_PTR kSubclassId = 1;
 
 CDeskHostImpl* g_running = nullptr;
 
+UINT LayOutAgainMessage()
+{
+    static const UINT message = RegisterWindowMessageW(kDeskHostLayOutAgain);
+    return message;
+}
+
 bool SameText(const std::wstring& a, const std::wstring& b)
 {
     return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
@@ -22,6 +28,11 @@ bool SameText(const std::wstring& a, const std::wstring& b)
 
 LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == LayOutAgainMessage() && message) {
+        if (g_running)
+            g_running->LayOutAgain();
+        return 1;
+    }
     switch (message) {
     case WM_CLOSE:
         // Closing the desktop ends the host program's message loop; the
@@ -78,7 +89,10 @@ POINT SnapToCell(HWND listView, POINT pos)
 }
 
 // Counts the position messages that reach the list view from outside the host
-// and makes them behave as on Windows (above).
+// and makes them behave as on Windows (above). The list view's own styles
+// decide here; the view keeps them in step with its folder flags. A position
+// set this way moves the list view item alone: the view's record of positions
+// does not hear of it (see CDeskHostImpl::RecordedPosition).
 LRESULT CALLBACK ListViewSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR data)
 {
@@ -197,17 +211,93 @@ POINT CDeskHostImpl::Position(int index) const
     return pos;
 }
 
-bool CDeskHostImpl::MoveItem(int index, POINT pos)
+// Since Windows 10 version 1809 the desktop's icon management code keeps its
+// own record of the icon positions. A position sent straight to the desktop
+// list view with LVM_SETITEMPOSITION moves the icon on screen, but the record
+// does not take it into account, and the change is lost the next time the
+// view is laid out again (a refresh, a new icon, signing out); the supported
+// way is IFolderView::SelectAndPositionItems, which updates the record.
+// (Microsoft's shell team, "A reminder about the correct way of accessing and
+// manipulating the position of icons on the desktop", The Old New Thing,
+// 22 November 2021.) The host's view keeps that record by item; its
+// GetItemPosition answers from it and SaveViewState saves it.
+POINT CDeskHostImpl::RecordedPosition(int index) const
 {
-    return SendInternal(LVM_SETITEMPOSITION32, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&pos)) != 0;
+    if (!options.positionRecord)
+        return Position(index);
+    const auto found = record.find(ItemIdList(index));
+    return found != record.end() ? found->second : Position(index);
+}
+
+bool CDeskHostImpl::PlaceInListView(int index, POINT pos)
+{
+    rawMove = true;
+    const bool moved =
+        SendInternal(LVM_SETITEMPOSITION32, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&pos)) != 0;
+    rawMove = false;
+    return moved;
 }
 
 bool CDeskHostImpl::PlaceItem(int index, POINT pos)
 {
-    rawMove = true;
-    const bool moved = MoveItem(index, pos);
-    rawMove = false;
-    return moved;
+    if (!PlaceInListView(index, pos))
+        return false;
+    if (options.positionRecord) {
+        if (LPCITEMIDLIST own = ItemIdList(index))
+            record[own] = pos;
+    }
+    return true;
+}
+
+void CDeskHostImpl::ViewMove(int index, POINT pos)
+{
+    // "Align icons to grid" (FWF_SNAPTOGRID) puts a moved icon on the nearest
+    // cell; "Auto arrange icons" (FWF_AUTOARRANGE) puts it straight back into
+    // the arrangement, so that no position set through the view sticks.
+    if (folderFlags & FWF_SNAPTOGRID)
+        pos = SnapToCell(listView, pos);
+    PlaceItem(index, pos);
+    if (folderFlags & FWF_AUTOARRANGE)
+        Arrange();
+}
+
+void CDeskHostImpl::Arrange()
+{
+    // The host's grid order is the list view's own arrangement.
+    SendInternal(LVM_ARRANGE, LVA_DEFAULT, 0);
+    if (!options.positionRecord)
+        return;
+    for (int i = 0, count = Count(); i < count; ++i) {
+        if (LPCITEMIDLIST own = ItemIdList(i))
+            record[own] = Position(i);
+    }
+}
+
+void CDeskHostImpl::LayOutAgain()
+{
+    if (folderFlags & FWF_AUTOARRANGE) {
+        Arrange();
+        return;
+    }
+    if (!options.positionRecord)
+        return;
+    for (int i = 0, count = Count(); i < count; ++i)
+        PlaceInListView(i, RecordedPosition(i));
+}
+
+void CDeskHostImpl::SaveViewState()
+{
+    savedState.clear();
+    for (int i = 0, count = Count(); i < count; ++i) {
+        if (LPCITEMIDLIST own = ItemIdList(i))
+            savedState[own] = RecordedPosition(i);
+    }
+}
+
+void CDeskHostImpl::Forget(LPCITEMIDLIST own)
+{
+    record.erase(own);
+    savedState.erase(own);
 }
 
 void CDeskHostImpl::SettleMetrics()
@@ -235,28 +325,37 @@ std::wstring CDeskHostImpl::NameOf(LPCITEMIDLIST child, SHGDNF flags) const
 
 bool CDeskHostImpl::SnapToGrid() const
 {
-    return (SendMessageW(listView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_SNAPTOGRID) != 0;
+    return (folderFlags & FWF_SNAPTOGRID) != 0;
 }
 
 bool CDeskHostImpl::AutoArrange() const
 {
-    return (GetWindowLongPtrW(listView, GWL_STYLE) & LVS_AUTOARRANGE) != 0;
+    return (folderFlags & FWF_AUTOARRANGE) != 0;
 }
 
-void CDeskHostImpl::SetSnapToGrid(bool on)
+// "Auto arrange icons" and "Align icons to grid" of the desktop are the view's
+// folder flags FWF_AUTOARRANGE and FWF_SNAPTOGRID (IFolderView2::
+// GetCurrentFolderFlags and SetCurrentFolderFlags). The view keeps its list
+// view in step with them: FWF_AUTOARRANGE "implies LVS_AUTOARRANGE if the
+// list-view control is used to implement the view" (Microsoft's documentation
+// of FOLDERFLAGS), and FWF_SNAPTOGRID goes with LVS_EX_SNAPTOGRID. The list
+// view's styles changed from outside do not change the flags, so switching
+// them off at the list view alone leaves the view arranging (ViewMove,
+// LayOutAgain) and the list view still auto-arranged.
+void CDeskHostImpl::SetFolderFlags(DWORD mask, DWORD flags)
 {
-    SendInternal(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_SNAPTOGRID, on ? LVS_EX_SNAPTOGRID : 0);
-}
-
-void CDeskHostImpl::SetAutoArrange(bool on)
-{
-    LONG_PTR style = GetWindowLongPtrW(listView, GWL_STYLE);
-    style = on ? (style | LVS_AUTOARRANGE) : (style & ~static_cast<LONG_PTR>(LVS_AUTOARRANGE));
-    ++internalDepth;
-    SetWindowLongPtrW(listView, GWL_STYLE, style);
-    if (on)
-        SendMessageW(listView, LVM_ARRANGE, LVA_DEFAULT, 0);
-    --internalDepth;
+    folderFlags = (folderFlags & ~mask) | (flags & mask);
+    if (mask & FWF_SNAPTOGRID)
+        SendInternal(LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_SNAPTOGRID, SnapToGrid() ? LVS_EX_SNAPTOGRID : 0);
+    if (mask & FWF_AUTOARRANGE) {
+        LONG_PTR style = GetWindowLongPtrW(listView, GWL_STYLE);
+        style = AutoArrange() ? (style | LVS_AUTOARRANGE) : (style & ~static_cast<LONG_PTR>(LVS_AUTOARRANGE));
+        ++internalDepth;
+        SetWindowLongPtrW(listView, GWL_STYLE, style);
+        --internalDepth;
+        if (AutoArrange())
+            Arrange();
+    }
 }
 
 std::wstring CDeskHostImpl::ParsingNameFor(const std::wstring& name) const
@@ -457,8 +556,10 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
         return HRESULT_FROM_WIN32(ERROR_CANNOT_MAKE);
     }
     SetWindowSubclass(host.listView, ListViewSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&host));
+    if (options.autoArrange)
+        host.folderFlags |= FWF_AUTOARRANGE;
     if (options.snapToGrid)
-        host.SetSnapToGrid(true);
+        host.SetFolderFlags(FWF_SNAPTOGRID, FWF_SNAPTOGRID);
     if (options.spacingX > 0 && options.spacingY > 0)
         SetSpacing(options.spacingX, options.spacingY);
     SendMessageW(host.listView, LVM_SETBKCOLOR, 0, RGB(0x3A, 0x6E, 0xA5));
@@ -525,7 +626,7 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
     }
 
     if (options.autoArrange)
-        host.SendInternal(LVM_ARRANGE, LVA_DEFAULT, 0);
+        host.Arrange();
 
     if (options.registerClassObject) {
         hr = CoRegisterClassObject(CLSID_ShellWindows, static_cast<IClassFactory*>(host.factory),
@@ -567,6 +668,8 @@ void CDeskHost::Stop()
         unknowns[i]->Release();
     }
 
+    host.record.clear();
+    host.savedState.clear();
     if (host.listView) {
         for (int i = host.Count() - 1; i >= 0; --i)
             CoTaskMemFree(const_cast<LPITEMIDLIST>(host.ItemIdList(i)));
@@ -637,8 +740,15 @@ void CDeskHost::SetSpacing(int cx, int cy)
     m_impl->SettleMetrics();
 }
 
-void CDeskHost::SetSnapToGrid(bool on) { m_impl->SetSnapToGrid(on); }
-void CDeskHost::SetAutoArrange(bool on) { m_impl->SetAutoArrange(on); }
+void CDeskHost::SetSnapToGrid(bool on)
+{
+    m_impl->SetFolderFlags(FWF_SNAPTOGRID, on ? static_cast<DWORD>(FWF_SNAPTOGRID) : 0);
+}
+
+void CDeskHost::SetAutoArrange(bool on)
+{
+    m_impl->SetFolderFlags(FWF_AUTOARRANGE, on ? static_cast<DWORD>(FWF_AUTOARRANGE) : 0);
+}
 bool CDeskHost::SnapToGrid() const { return m_impl->SnapToGrid(); }
 bool CDeskHost::AutoArrange() const { return m_impl->AutoArrange(); }
 
@@ -663,6 +773,7 @@ bool CDeskHost::RemoveIcon(const std::wstring& name)
         if (!own || !SameText(host.NameOf(own, SHGDN_FORPARSING), parsing))
             continue;
         host.SendInternal(LVM_DELETEITEM, static_cast<WPARAM>(i), 0);
+        host.Forget(own);
         CoTaskMemFree(const_cast<LPITEMIDLIST>(own));
         for (auto it = host.created.begin(); it != host.created.end(); ++it) {
             if (!SameText(it->path, parsing))
@@ -724,6 +835,34 @@ POINT CDeskHost::Position(int index) const
 bool CDeskHost::SetPosition(int index, POINT pos)
 {
     return m_impl && m_impl->PlaceItem(index, pos);
+}
+
+POINT CDeskHost::RecordedPosition(int index) const
+{
+    return m_impl ? m_impl->RecordedPosition(index) : POINT{ 0, 0 };
+}
+
+bool CDeskHost::SavedPosition(int index, POINT* pos) const
+{
+    if (!m_impl || !pos)
+        return false;
+    const auto found = m_impl->savedState.find(m_impl->ItemIdList(index));
+    if (found == m_impl->savedState.end())
+        return false;
+    *pos = found->second;
+    return true;
+}
+
+void CDeskHost::DragIcon(int index, POINT pos)
+{
+    if (m_impl && index >= 0 && index < m_impl->Count())
+        m_impl->ViewMove(index, pos);
+}
+
+void CDeskHost::LayOutAgain()
+{
+    if (m_impl)
+        m_impl->LayOutAgain();
 }
 
 void CDeskHost::Pump()

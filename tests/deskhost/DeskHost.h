@@ -42,8 +42,12 @@ struct DeskHostOptions
     int iconSize = 48;           // what GetViewModeAndIconSize reports
     int spacingX = 0;            // icon cell spacing; 0 = the list view's default
     int spacingY = 0;
-    bool snapToGrid = false;     // LVS_EX_SNAPTOGRID (FWF_SNAPTOGRID)
-    bool autoArrange = false;    // LVS_AUTOARRANGE (FWF_AUTOARRANGE)
+    bool snapToGrid = false;     // FWF_SNAPTOGRID; the list view's LVS_EX_SNAPTOGRID follows it
+    bool autoArrange = false;    // FWF_AUTOARRANGE; the list view's LVS_AUTOARRANGE follows it
+    // The view keeps its own record of the icon positions, apart from the
+    // list view, as Windows 10 version 1809 and later do (see DeskHost.cpp).
+    // Off: the list view is the only record, as on earlier Windows.
+    bool positionRecord = true;
     bool enumerationOrder = false; // items in the desktop folder's order, not the given order
     bool registerClassObject = true; // CLSID_ShellWindows in-process (CoCreateInstance reaches the host)
     bool publish = false;        // also published for other processes (kDeskHostPublication)
@@ -77,6 +81,11 @@ struct DeskHostFaults
     // GetDisplayNameOf of the folder that GetFolder hands out fails for the
     // item at this index (the folder of SHGetDesktopFolder is the real one).
     int failDisplayNameAt = -1;
+    // SelectAndPositionItems puts every item at menuPoint instead of the
+    // point given, as it does while a mouse-positioned context menu is being
+    // handled (see HostView.cpp).
+    bool positionAtMenu = false;
+    POINT menuPoint = { 0, 0 };
 };
 
 class CDeskHostImpl;
@@ -129,16 +138,28 @@ public:
     bool RemoveIcon(const std::wstring& name);
 
     // Items: count, index by label (exact text) or -1, label, parsing name,
-    // position, and a position set directly: exactly there, whatever the
-    // flags, and not counted. (Position messages and SelectAndPositionItems
-    // snap to the cell spacing with snap-to-grid on and re-arrange with
-    // auto-arrange on, as on Windows.)
+    // position in the list view, and a position set directly (list view and
+    // record): exactly there, whatever the flags, and not counted. (Position
+    // messages and SelectAndPositionItems snap to the cell spacing with
+    // snap-to-grid on and re-arrange with auto-arrange on, as on Windows.)
     int Count() const;
     int IndexOf(const std::wstring& label) const;
     std::wstring Label(int index) const;
     std::wstring ParsingName(int index) const;
     POINT Position(int index) const;
     bool SetPosition(int index, POINT pos);
+    // The view's record of the item's position (what GetItemPosition
+    // answers), and that record as SaveViewState last saved it (false when
+    // it was never saved).
+    POINT RecordedPosition(int index) const;
+    bool SavedPosition(int index, POINT* pos) const;
+    // A user's drag of the icon to pos: the view moves it (record and list
+    // view, snapping and arranging as the flags say); not counted.
+    void DragIcon(int index, POINT pos);
+    // What a refresh does (also IShellView::Refresh, and kDeskHostLayOutAgain
+    // sent to a host window): the list view is laid out again from the
+    // view's record.
+    void LayOutAgain();
 
     // Dispatches the thread's pending messages.
     static void Pump();
@@ -154,6 +175,10 @@ private:
 // start while a freshly booted prefix is still starting its services; a
 // marshaled reference needs no service at all.)
 extern const wchar_t kDeskHostPublication[];
+
+// Name of the registered window message that makes a host lay its desktop
+// out again (LayOutAgain) when sent to one of its top-level windows.
+extern const wchar_t kDeskHostLayOutAgain[];
 
 // The shell windows object of a host published by another process, or
 // CO_E_SERVER_EXEC_FAILURE when none runs.

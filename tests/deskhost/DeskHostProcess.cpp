@@ -31,7 +31,8 @@ std::wstring DeskHostBinFolder()
     return slash == std::wstring::npos ? std::wstring() : folder.substr(0, slash + 1);
 }
 
-HRESULT CDeskHostProcess::Launch(const std::vector<DeskIcon>& icons, int width, int height)
+HRESULT CDeskHostProcess::Launch(const std::vector<DeskIcon>& icons, int width, int height,
+                                 const std::wstring& options)
 {
     if (m_process)
         return E_UNEXPECTED;
@@ -54,6 +55,8 @@ HRESULT CDeskHostProcess::Launch(const std::vector<DeskIcon>& icons, int width, 
                            names[0] + L" --quit " + names[1];
     if (width > 0 && height > 0)
         command += L" --width " + std::to_wstring(width) + L" --height " + std::to_wstring(height);
+    if (!options.empty())
+        command += L" " + options;
     command += L" \"\"";
     for (const DeskIcon& icon : icons) {
         command += L" " + Quoted(icon.name + L"=" + std::to_wstring(icon.pos.x) + L"," + std::to_wstring(icon.pos.y));
@@ -80,6 +83,31 @@ HRESULT CDeskHostProcess::Launch(const std::vector<DeskIcon>& icons, int width, 
         return S_OK;
     Quit();
     return wait == WAIT_OBJECT_0 + 1 ? E_FAIL : HRESULT_FROM_WIN32(ERROR_TIMEOUT);
+}
+
+bool CDeskHostProcess::LayOutAgain() const
+{
+    struct Search
+    {
+        DWORD processId;
+        HWND window;
+    } search = { m_processId, nullptr };
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            Search* found = reinterpret_cast<Search*>(lParam);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner != found->processId)
+                return TRUE;
+            found->window = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    if (!m_process || !search.window)
+        return false;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(search.window, RegisterWindowMessageW(kDeskHostLayOutAgain), 0, 0, SMTO_ABORTIFHUNG,
+                               10000, &result) && result == 1;
 }
 
 void CDeskHostProcess::Quit()

@@ -15,9 +15,14 @@ public:
     CDeskHostProcess(const CDeskHostProcess&) = delete;
     CDeskHostProcess& operator=(const CDeskHostProcess&) = delete;
 
-    // Starts it with the icons (and a list view size; 0 = the virtual screen)
-    // and waits until its desktop is up.
-    HRESULT Launch(const std::vector<DeskIcon>& icons, int width = 0, int height = 0);
+    // Starts it with the icons (and a list view size, 0 = the virtual screen;
+    // and further options of deskhost.exe, such as L"--autoarrange") and
+    // waits until its desktop is up.
+    HRESULT Launch(const std::vector<DeskIcon>& icons, int width = 0, int height = 0,
+                   const std::wstring& options = std::wstring());
+    // Makes it lay its desktop out again, as a refresh does; false when no
+    // window of it took the message.
+    bool LayOutAgain() const;
     // Ends it and waits for it to exit (its files are removed by then).
     void Quit();
     bool Running() const { return m_process != nullptr; }

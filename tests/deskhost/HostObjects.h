@@ -121,7 +121,8 @@ public:
     STDMETHODIMP TranslateAccelerator(MSG*) override { return S_FALSE; }
     STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
     STDMETHODIMP UIActivate(UINT) override { return S_OK; }
-    STDMETHODIMP Refresh() override { return S_OK; }
+    // Lays the desktop out again, as a refresh does.
+    STDMETHODIMP Refresh() override;
     STDMETHODIMP CreateViewWindow(IShellView*, LPCFOLDERSETTINGS, IShellBrowser*, RECT*, HWND*) override { return E_NOTIMPL; }
     STDMETHODIMP DestroyViewWindow() override { return E_NOTIMPL; }
     STDMETHODIMP GetCurrentInfo(LPFOLDERSETTINGS settings) override;

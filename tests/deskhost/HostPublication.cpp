@@ -2,6 +2,7 @@
 #include "HostRef.h"
 
 const wchar_t kDeskHostPublication[] = L"Local\\OstrelDeskHost";
+const wchar_t kDeskHostLayOutAgain[] = L"OstrelDeskHostLayOutAgain";
 
 HRESULT GetPublishedDeskHost(REFIID riid, void** ppv)
 {

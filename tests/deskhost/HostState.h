@@ -29,7 +29,15 @@ public:
     HWND listView = nullptr;
     std::wstring desktopDir;
     int iconSize = 48;
-    DWORD otherFolderFlags = FWF_DESKTOP | FWF_NOCLIENTEDGE | FWF_NOSCROLL;
+    // The view's folder flags; FWF_AUTOARRANGE and FWF_SNAPTOGRID are the
+    // desktop's "Auto arrange icons" and "Align icons to grid".
+    DWORD folderFlags = FWF_DESKTOP | FWF_NOCLIENTEDGE | FWF_NOSCROLL;
+
+    // The view's own record of the icon positions, by the item's ID list
+    // (the list view item parameter), and the record as SaveViewState last
+    // saved it. Used with options.positionRecord (see DeskHostOptions).
+    std::unordered_map<LPCITEMIDLIST, POINT> record;
+    std::unordered_map<LPCITEMIDLIST, POINT> savedState;
 
     CHostRef<IShellFolder> desktop;      // the real desktop folder
     CHostShellWindows* shellWindows = nullptr;
@@ -63,19 +71,32 @@ public:
     // every call on a large desktop does not walk the whole list view.
     // Emptied whenever the host inserts or deletes items.
     mutable std::unordered_map<std::string, int> indexByBytes;
+    // Where the list view shows the item.
     POINT Position(int index) const;
-    // Moves an item as the shell view does (snapping, arranging).
-    bool MoveItem(int index, POINT pos);
-    // Puts an item exactly at a position.
+    // Where the view's record has it (the list view without the record).
+    POINT RecordedPosition(int index) const;
+    // Moves an item as the shell view does (snapping, arranging): the record
+    // and the list view.
+    void ViewMove(int index, POINT pos);
+    // Puts an item exactly at a position, in the list view and the record.
     bool PlaceItem(int index, POINT pos);
+    // The list view alone, exactly at a position.
+    bool PlaceInListView(int index, POINT pos);
+    // Arranges every icon in the list view's order and records where it went.
+    void Arrange();
+    // What a refresh does: every icon goes back to its recorded position, or
+    // into the arrangement with auto-arrange on.
+    void LayOutAgain();
+    void SaveViewState();
+    // Drops the record of an item that leaves the list view.
+    void Forget(LPCITEMIDLIST own);
     // Lets the list view compute its item metrics (see the definition).
     void SettleMetrics();
     std::wstring NameOf(LPCITEMIDLIST child, SHGDNF flags) const;
 
     bool SnapToGrid() const;
     bool AutoArrange() const;
-    void SetSnapToGrid(bool on);
-    void SetAutoArrange(bool on);
+    void SetFolderFlags(DWORD mask, DWORD flags);
 
     // Creates the icon's file when needed and finds its child ID list in the
     // desktop folder's enumeration; null when it is not there.

@@ -65,11 +65,21 @@ STDMETHODIMP CHostView::GetCurrentInfo(LPFOLDERSETTINGS settings)
     return S_OK;
 }
 
+STDMETHODIMP CHostView::Refresh()
+{
+    if (FAILED(Check()))
+        return Check();
+    m_host->LayOutAgain();
+    return S_OK;
+}
+
 STDMETHODIMP CHostView::SaveViewState()
 {
     if (FAILED(Check()))
         return Check();
     ++m_host->counters.saveViewState;
+    // What is saved is the view's record of the positions, not the list view.
+    m_host->SaveViewState();
     return S_OK;
 }
 
@@ -188,7 +198,8 @@ STDMETHODIMP CHostView::GetItemPosition(PCUITEMID_CHILD child, POINT* pos)
     const int index = m_host->FindItem(child);
     if (index < 0)
         return E_INVALIDARG;
-    *pos = m_host->Position(index);
+    // The view answers from its own record, not from the list view.
+    *pos = m_host->RecordedPosition(index);
     return S_OK;
 }
 
@@ -246,7 +257,11 @@ STDMETHODIMP CHostView::SelectAndPositionItems(UINT count, PCUITEMID_CHILD_ARRAY
         if (index < 0)
             continue;
         if (flags & SVSI_POSITIONITEM) {
-            m_host->MoveItem(index, points[i]);
+            // SVSI_POSITIONITEM "allows the window's default view to position
+            // the item"; when the call comes while a mouse-positioned context
+            // menu is being handled, the position of the context menu is used
+            // (Microsoft's documentation of _SVSIF).
+            m_host->ViewMove(index, m_host->faults.positionAtMenu ? m_host->faults.menuPoint : points[i]);
             ++m_host->counters.itemsPositioned;
         }
         ApplySelection(*m_host, index, flags & ~SVSI_POSITIONITEM);
@@ -259,12 +274,7 @@ STDMETHODIMP CHostView::SetCurrentFolderFlags(DWORD mask, DWORD flags)
     if (FAILED(Check()))
         return Check();
     ++m_host->counters.setFolderFlags;
-    if (mask & FWF_AUTOARRANGE)
-        m_host->SetAutoArrange((flags & FWF_AUTOARRANGE) != 0);
-    if (mask & FWF_SNAPTOGRID)
-        m_host->SetSnapToGrid((flags & FWF_SNAPTOGRID) != 0);
-    const DWORD others = mask & ~static_cast<DWORD>(FWF_AUTOARRANGE | FWF_SNAPTOGRID);
-    m_host->otherFolderFlags = (m_host->otherFolderFlags & ~others) | (flags & others);
+    m_host->SetFolderFlags(mask, flags);
     return S_OK;
 }
 
@@ -275,11 +285,7 @@ STDMETHODIMP CHostView::GetCurrentFolderFlags(DWORD* flags)
     *flags = 0;
     if (FAILED(Check()))
         return Check();
-    *flags = m_host->otherFolderFlags;
-    if (m_host->AutoArrange())
-        *flags |= FWF_AUTOARRANGE;
-    if (m_host->SnapToGrid())
-        *flags |= FWF_SNAPTOGRID;
+    *flags = m_host->folderFlags;
     return S_OK;
 }
 

@@ -2,6 +2,7 @@
 // it is closed.
 //
 //   deskhost.exe [--width W] [--height H] [--positions FILE] [--publish]
+//                [--autoarrange] [--snaptogrid] [--no-record]
 //                [--ready EVENT] [--quit EVENT] <folder-or-""> [name=x,y ...]
 //
 // Each name becomes an icon: the file of that name in <folder> is copied into
@@ -9,7 +10,9 @@
 // it. --positions reads more name=x,y lines from a UTF-8 file. --ready names
 // an event set once the desktop is up; --quit an event that ends the program
 // (as does closing its window). --publish makes the shell windows object
-// reachable from other processes (kDeskHostPublication).
+// reachable from other processes (kDeskHostPublication). --autoarrange and
+// --snaptogrid start with those folder flags on; --no-record leaves out the
+// view's own record of positions (the list view is the only one).
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -98,6 +101,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
                 return Fail(L"cannot read the positions file");
         } else if (arg == L"--publish")
             options.publish = true;
+        else if (arg == L"--autoarrange")
+            options.autoArrange = true;
+        else if (arg == L"--snaptogrid")
+            options.snapToGrid = true;
+        else if (arg == L"--no-record")
+            options.positionRecord = false;
         else if (arg == L"--ready" && hasValue)
             readyEvent = argv[++i];
         else if (arg == L"--quit" && hasValue)
