@@ -9,19 +9,6 @@
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 
-DWORD CFolderViewRestoreAccess::ReadViewFlags()
-{
-    DWORD flags = 0;
-    if (FAILED(m_pair.View()->GetCurrentFolderFlags(&flags)))
-        return 0;
-    return flags;
-}
-
-void CFolderViewRestoreAccess::SetViewFlags(DWORD mask, DWORD flags)
-{
-    m_pair.View()->SetCurrentFolderFlags(mask, flags);
-}
-
 bool CFolderViewRestoreAccess::CellSpacing(SIZE& spacing)
 {
     return ReadCellSpacing(m_pair.View(), spacing);

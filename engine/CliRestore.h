@@ -15,12 +15,16 @@
 class CFolderViewRestoreAccess : public CRestoreAccess
 {
 public:
-    CFolderViewRestoreAccess(const CDesktopViewPair& pair, const wchar_t* source) : m_pair(pair), m_source(source) {}
+    CFolderViewRestoreAccess(const CDesktopViewPair& pair, const wchar_t* source)
+        : m_pair(pair), m_source(source), m_flags(pair.View())
+    {
+    }
 
-    DWORD ReadViewFlags() override;
-    void SetViewFlags(DWORD mask, DWORD flags) override;
-    DWORD ArrangeMask() const override { return FWF_AUTOARRANGE | FWF_SNAPTOGRID; }
-    DWORD SnapMask() const override { return FWF_SNAPTOGRID; }
+    // The view's folder flags.
+    DWORD ReadViewFlags() override { return m_flags.ReadViewFlags(); }
+    void SetViewFlags(DWORD mask, DWORD flags) override { m_flags.SetViewFlags(mask, flags); }
+    DWORD ArrangeMask() const override { return m_flags.ArrangeMask(); }
+    DWORD SnapMask() const override { return m_flags.SnapMask(); }
     bool CellSpacing(SIZE& spacing) override;
     bool ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched) override;
     bool ItemRect(int index, SIZE spacing, RECT& rect) override;
@@ -55,6 +59,7 @@ private:
 
     const CDesktopViewPair& m_pair;
     const wchar_t* m_source;
+    CFolderFlagSwitch m_flags;
     // An unmatched item read by ItemRect, kept for the MoveItem that follows.
     CItemIdList m_aside;
     int m_asideIndex = -1;

@@ -97,6 +97,36 @@ void CDeskListView::SetExtendedStyle(DWORD mask, DWORD style) const
     SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, mask, style);
 }
 
+bool CDeskIconMover::PlaceAndVerify(int index, POINT pt) const
+{
+    CItemIdList child;
+    if (!m_folderView || FAILED(m_folderView->Item(index, child.Put())) || !child)
+        return m_listView.PlaceAndVerify(index, pt);
+    if (At(child.Get(), index, pt))
+        return true;
+    PCUITEMID_CHILD children[] = { child.Get() };
+    if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) &&
+        At(child.Get(), index, pt))
+        return true;
+    // SVSI_POSITIONITEM lets the view choose where the item goes: when the
+    // call comes while a mouse-positioned context menu is being handled (our
+    // commands run from the desktop's context menu), the view puts the item
+    // at the menu's position instead of the point given. When the view's
+    // move does not read back, the list view's own move puts the icon where
+    // it belongs at least on screen.
+    POINT now;
+    return m_listView.SetPosition(index, pt) && m_listView.ReadPosition(index, now) && now.x == pt.x &&
+           now.y == pt.y;
+}
+
+bool CDeskIconMover::At(PCUITEMID_CHILD child, int index, POINT pt) const
+{
+    POINT inView = {};
+    POINT inList;
+    return SUCCEEDED(m_folderView->GetItemPosition(child, &inView)) && inView.x == pt.x && inView.y == pt.y &&
+           m_listView.ReadPosition(index, inList) && inList.x == pt.x && inList.y == pt.y;
+}
+
 PCUITEMID_CHILD ItemIdList(IFolderView* folderView, int index, LPARAM param, CItemIdList& owned)
 {
     if (!folderView)

@@ -40,6 +40,31 @@ private:
     HWND m_window;
 };
 
+// Moves desktop icons one at a time. With the shell's folder view, through
+// IFolderView::SelectAndPositionItems: since Windows 10 version 1809 the
+// desktop keeps its own record of the icon positions, and a position sent to
+// the list view alone is lost the next time the desktop is laid out again (a
+// refresh, a new icon, signing out). Without a folder view, with list view
+// messages.
+class CDeskIconMover
+{
+public:
+    CDeskIconMover(const CDeskListView& listView, IFolderView* folderView)
+        : m_listView(listView), m_folderView(folderView)
+    {
+    }
+
+    // Moves the icon unless it is already at pt; true when it is there
+    // after, in the folder view and in the list view.
+    bool PlaceAndVerify(int index, POINT pt) const;
+
+private:
+    bool At(PCUITEMID_CHILD child, int index, POINT pt) const;
+
+    const CDeskListView& m_listView;
+    IFolderView* m_folderView;
+};
+
 // Buffer of a list view label as the scans and the capture read it.
 constexpr int kLabelChars = 260;
 

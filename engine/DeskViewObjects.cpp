@@ -22,12 +22,13 @@ HRESULT CDeskViewObjects::Open(CDeskContext& context)
         status = 0;
         if (FAILED(m_shellView.Query(IID_IFolderView, m_folderView)))
             m_folderView.Reset();
-        CComRef<IFolderView2> folderView2;
-        if (SUCCEEDED(m_shellView.Query(IID_IFolderView2, folderView2))) {
+        if (SUCCEEDED(m_shellView.Query(IID_IFolderView2, m_folderView2))) {
             FOLDERVIEWMODE mode = FVM_AUTO;
             int size = -1;
-            if (SUCCEEDED(folderView2->GetViewModeAndIconSize(&mode, &size)))
+            if (SUCCEEDED(m_folderView2->GetViewModeAndIconSize(&mode, &size)))
                 context.display.SetIconSize(size);
+        } else {
+            m_folderView2.Reset();
         }
     } else {
         m_shellView.Reset();
@@ -40,6 +41,7 @@ HRESULT CDeskViewObjects::Open(CDeskContext& context)
 
 void CDeskViewObjects::Release()
 {
+    m_folderView2.Reset();
     m_folderView.Reset();
     m_shellView.Reset();
     m_folder.Reset();

@@ -20,9 +20,12 @@ public:
     IShellFolder* Folder() const { return m_folder.Get(); }
     IShellView* ShellView() const { return m_shellView.Get(); }
     IFolderView* FolderView() const { return m_folderView.Get(); }
+    // The same view's folder flags (auto-arrange, align to grid).
+    IFolderView2* FolderView2() const { return m_folderView2.Get(); }
 
 private:
     CComRef<IShellFolder> m_folder;
     CComRef<IShellView> m_shellView;
     CComRef<IFolderView> m_folderView;
+    CComRef<IFolderView2> m_folderView2;
 };

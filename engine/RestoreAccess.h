@@ -1,13 +1,15 @@
 #pragma once
 #include <windows.h>
 #include <vector>
+#include "engine/ViewFlags.h"
 #include "layout/IconRecord.h"
 
 // What the restore engine needs of the desktop. The shell extension answers
 // with list view messages from inside the shell, the command-line tool with
 // calls on the shell's folder view from its own process; the restore
-// algorithm itself (RunRestore) is the same for both.
-class CRestoreAccess
+// algorithm itself (RunRestore) is the same for both. Its view flags are
+// the ones that RunRestore switches off while icons move.
+class CRestoreAccess : public CViewFlagSwitch
 {
 public:
     // How a candidate icon identifies itself beyond its name.
@@ -17,13 +19,6 @@ public:
         NoIdList,   // the icon has no ID list: it is taken on its name alone
         Unreadable, // the icon cannot be identified: it is passed over
     };
-
-    // Auto-arrange and snap-to-grid: the view flags, the mask of both and
-    // the mask of snap-to-grid alone.
-    virtual DWORD ReadViewFlags() = 0;
-    virtual void SetViewFlags(DWORD mask, DWORD flags) = 0;
-    virtual DWORD ArrangeMask() const = 0;
-    virtual DWORD SnapMask() const = 0;
 
     virtual bool CellSpacing(SIZE& spacing) = 0;
     // Ascending indices of the icons that no record claims.

@@ -3,37 +3,9 @@
 #include <unordered_set>
 #include "engine/FreeCellGrid.h"
 #include "engine/NameMatch.h"
+#include "engine/ViewFlags.h"
 
 namespace {
-
-// Auto-arrange and snap-to-grid are off while icons move; afterwards
-// snap-to-grid returns to its former state and auto-arrange stays off.
-class CArrangeSuspension
-{
-public:
-    CArrangeSuspension(CRestoreAccess& access, bool enabled) : m_access(access)
-    {
-        if (!enabled)
-            return;
-        m_kept = access.ReadViewFlags();
-        if (m_kept & access.ArrangeMask()) {
-            access.SetViewFlags(access.ArrangeMask(), 0);
-            m_switched = true;
-        }
-    }
-    ~CArrangeSuspension()
-    {
-        if (m_switched)
-            m_access.SetViewFlags(m_access.SnapMask(), m_kept);
-    }
-    CArrangeSuspension(const CArrangeSuspension&) = delete;
-    CArrangeSuspension& operator=(const CArrangeSuspension&) = delete;
-
-private:
-    CRestoreAccess& m_access;
-    DWORD m_kept = 0;
-    bool m_switched = false;
-};
 
 // Cells under the records' saved rectangles are never offered to an
 // unmatched icon, whether or not the record's icon is on the desktop now.

@@ -45,7 +45,7 @@ bool CListViewRestoreAccess::ItemRect(int index, SIZE, RECT& rect)
 
 void CListViewRestoreAccess::MoveItem(int index, POINT cell)
 {
-    m_listView.SetPosition(index, cell);
+    m_mover.PlaceAndVerify(index, cell);
 }
 
 int CListViewRestoreAccess::NextCandidate(const IconRecord& record, int after)
@@ -76,7 +76,7 @@ CRestoreAccess::Identity CListViewRestoreAccess::ReadIdentity(int candidate, CWi
 
 bool CListViewRestoreAccess::Place(int candidate, POINT pt)
 {
-    return m_listView.PlaceAndVerify(candidate, pt);
+    return m_mover.PlaceAndVerify(candidate, pt);
 }
 
 void CListViewRestoreAccess::Finish()
@@ -87,7 +87,7 @@ void CListViewRestoreAccess::Finish()
              previous = index, index = m_listView.Next(index)) {
             POINT pt;
             if (m_listView.ReadPosition(index, pt) && m_context.display.IsOffScreen(pt))
-                m_listView.SetPosition(index, centre);
+                m_mover.PlaceAndVerify(index, centre);
         }
     }
     if (IShellView* view = m_objects.ShellView())
@@ -118,9 +118,15 @@ int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* so
     if (FAILED(objects.Open(context)))
         return 0;
     CDeskListView view(listView);
-    CListViewRestoreAccess access(context, view, objects);
     RestoreOutcome outcome;
-    RunRestore(access, records, context.display.WorkArea(), context.ccFlag, &outcome);
+    {
+        // The view's own auto-arrange and align-to-grid first: switching the
+        // list view's styles alone leaves the shell arranging the icons.
+        CFolderFlagSwitch folderFlags(objects.FolderView2());
+        CArrangeSuspension arrange(folderFlags, context.ccFlag && objects.FolderView2());
+        CListViewRestoreAccess access(context, view, objects);
+        RunRestore(access, records, context.display.WorkArea(), context.ccFlag, &outcome);
+    }
     // The restore still counts as done (the caller opens no dialog), but the
     // user learns that the desktop did not take every position.
     if (outcome.misplaced > 0)

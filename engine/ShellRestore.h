@@ -10,12 +10,14 @@
 // an icon is identified by its parsing name (current-format layouts) or by
 // its file name, else its class identifier text (older formats). Nothing is
 // claimed: every record searches from the first icon, and each placement is
-// read back.
+// read back. Icons move through the shell's folder view when there is one
+// (CDeskIconMover). The view flags are the list view's extended styles; the
+// folder view's own flags are switched by the caller (RestoreLayoutInShell).
 class CListViewRestoreAccess : public CRestoreAccess
 {
 public:
     CListViewRestoreAccess(CDeskContext& context, const CDeskListView& listView, const CDeskViewObjects& objects)
-        : m_context(context), m_listView(listView), m_objects(objects)
+        : m_context(context), m_listView(listView), m_objects(objects), m_mover(listView, objects.FolderView())
     {
     }
 
@@ -39,4 +41,5 @@ private:
     CDeskContext& m_context;
     const CDeskListView& m_listView;
     const CDeskViewObjects& m_objects;
+    CDeskIconMover m_mover;
 };

@@ -77,6 +77,10 @@ TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u);
         EXPECT_NE(run.out.find(L"Ostrel: Repositioned: 4 Icons\n"), std::wstring::npos) << Narrow(run.out) << Narrow(run.err);
+        // The host's view answers from its own record of the positions, which
+        // holds when the desktop is laid out again.
+        EXPECT_EQ(ViewPositions(), saved);
+        ASSERT_TRUE(host.LayOutAgain());
         EXPECT_EQ(ViewPositions(), saved);
 
         // Restoring again finds every icon in place.

@@ -161,7 +161,7 @@ TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
     EXPECT_EQ(1, RestoreDesktopCommand(context));
     for (int i = 0; i < count; ++i)
         EXPECT_EQ(saved[i], host.Position(i)) << Narrow(host.Label(i));
-    EXPECT_EQ(count, host.Counters().setItemPosition);
+    EXPECT_EQ(count, host.Counters().positionCalls);
 
     shuffle();
     Cli().flavor = TestCliFlavor();
@@ -187,6 +187,49 @@ TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
     EXPECT_EQ(1, RestoreLayoutInShell(context, host.ListView(), L"From the command line", 0));
     for (int i = 0; i < count; ++i)
         EXPECT_EQ(saved[i], host.Position(i)) << Narrow(host.Label(i));
+}
+
+// The desktop of Windows 10 version 1809 and later keeps its own record of
+// the icon positions: what is moved only in the list view goes back when the
+// desktop is laid out again. A user's drags, Restore Desktop, a refresh:
+// every icon is where it was saved, on screen, in the view and in the view's
+// saved state; the same with auto-arrange on before the restore.
+TEST_F(CommandsTest, RestoreDesktopHoldsWhenTheDesktopIsLaidOutAgain)
+{
+    DeskHostOptions options;
+    options.snapToGrid = true;
+    Start({ { L"a.txt", { 121, 102 } }, { L"b.doc", { 333, 517 } }, { L"c.txt", { 1800, 900 } } }, options);
+    SaveDesktopCommand(context);
+    const int count = host.Count();
+    std::vector<POINT> saved;
+    for (int i = 0; i < count; ++i)
+        saved.push_back(host.Position(i));
+    auto expectSaved = [&](const char* when) {
+        for (int i = 0; i < count; ++i) {
+            EXPECT_EQ(saved[i], host.Position(i)) << when << ": " << Narrow(host.Label(i));
+            EXPECT_EQ(saved[i], host.RecordedPosition(i)) << when << ": " << Narrow(host.Label(i));
+        }
+    };
+
+    for (int i = 0; i < count; ++i)
+        host.DragIcon(i, { 1000 + 100 * i, 700 });
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    host.LayOutAgain();
+    expectSaved("drags");
+    for (int i = 0; i < count; ++i) {
+        POINT state = {};
+        EXPECT_TRUE(host.SavedPosition(i, &state));
+        EXPECT_EQ(saved[i], state) << "saved view state";
+    }
+    EXPECT_TRUE(host.SnapToGrid());
+
+    host.SetAutoArrange(true);
+    ASSERT_NE(saved[1], host.Position(1)) << "arranged";
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    EXPECT_FALSE(host.AutoArrange());
+    EXPECT_TRUE(host.SnapToGrid());
+    host.LayOutAgain();
+    expectSaved("auto-arrange");
 }
 
 } // namespace

@@ -77,7 +77,9 @@ TEST_F(RestoreTest, EachIconIsSetOnce)
     const CIconRecordArray layout = Layout({ { L"a.txt", { 600, 500 } }, { L"b.doc", { 700, 500 } },
                                              { L"c.txt", { 800, 500 } } });
     EXPECT_EQ(1, RestoreInShell(layout));
-    EXPECT_EQ(3, host.Counters().setItemPosition);
+    EXPECT_EQ(3, host.Counters().positionCalls) << "each through the view, alone";
+    EXPECT_EQ(3, host.Counters().itemsPositioned);
+    EXPECT_EQ(0, host.Counters().setItemPosition);
     EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
     EXPECT_EQ(POINT({ 800, 500 }), At(L"c.txt"));
 
@@ -99,7 +101,7 @@ TEST_F(RestoreTest, LetterCaseDifferenceMovesAsideThenPlaces)
     CIconRecordArray layout;
     layout.push_back(MakeRecord(L"A.TXT", PathOf(L"A.TXT"), 600, 500));
     EXPECT_EQ(1, RestoreInShell(layout));
-    EXPECT_EQ(2, host.Counters().setItemPosition) << "out of the way, then placed";
+    EXPECT_EQ(2, host.Counters().positionCalls) << "out of the way, then placed";
     EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
 
     host.SetPosition(0, { 1000, 1000 });
@@ -196,7 +198,7 @@ TEST_F(RestoreTest, UnmatchedIconsTakeFreeCellsOutsideSavedIcons)
     EXPECT_EQ(POINT({ 21, 77 }), At(L"u1.txt"));
     EXPECT_EQ(POINT({ 1700, 1050 }), At(L"u2.txt"));
     EXPECT_EQ(POINT({ 1600, 1050 }), At(L"u3.txt"));
-    EXPECT_EQ(1, host.Counters().setItemPosition);
+    EXPECT_EQ(1, host.Counters().positionCalls);
 
     host.SetPosition(1, { 1850, 1050 });
     host.ResetCounters();
@@ -209,7 +211,7 @@ TEST_F(RestoreTest, UnmatchedIconsTakeFreeCellsOutsideSavedIcons)
     host.ResetCounters();
     EXPECT_EQ(1, RestoreInShell(layout, false, { 0, 0, 100, 160 }));
     EXPECT_EQ(POINT({ 21, 77 }), At(L"u1.txt"));
-    EXPECT_EQ(0, host.Counters().setItemPosition);
+    EXPECT_EQ(0, host.Counters().positionCalls);
 }
 
 TEST_F(RestoreTest, ForceVisiblePullsOffScreenIconsToThePrimaryCentre)
@@ -253,12 +255,20 @@ TEST_F(RestoreTest, OlderFormatIdentifiesFilesByFileName)
     EXPECT_EQ(POINT({ 700, 500 }), At(L"b.doc"));
 }
 
-// A coordinate outside 16 bits never reads back: every pass sets it again,
-// and the engine still finishes.
-TEST_F(RestoreTest, TargetBeyondSixteenBitsRunsEveryPass)
+// The folder view takes a coordinate outside 16 bits whole. The list view's
+// message carries 16 bits, so without a folder view such a target never reads
+// back: every pass sets it again, and the engine still finishes.
+TEST_F(RestoreTest, TargetBeyondSixteenBitsRunsEveryPassWithoutAFolderView)
 {
     Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 400, 300 } } });
     const CIconRecordArray layout = Layout({ { L"a.txt", { 40000, 300 } }, { L"b.doc", { 600, 300 } } });
+    EXPECT_EQ(1, RestoreInShell(layout));
+    EXPECT_EQ(POINT({ 40000, 300 }), At(L"a.txt"));
+
+    host.SetPosition(0, { 300, 300 });
+    host.SetPosition(1, { 400, 300 });
+    host.ResetCounters();
+    host.Faults().noFolderView = true;
     EXPECT_EQ(kMaxPasses, RestoreInShell(layout));
     EXPECT_EQ(kMaxPasses + 1, host.Counters().setItemPosition);
     EXPECT_EQ(POINT({ 600, 300 }), At(L"b.doc"));
@@ -275,6 +285,23 @@ TEST_F(RestoreTest, TargetBeyondSixteenBitsRunsEveryPass)
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(L"1 icons did not reach their saved positions from layout:\nFar", boxes[0].text);
     EXPECT_EQ(static_cast<UINT>(MB_ICONEXCLAMATION), boxes[0].type);
+}
+
+// While the shell handles a mouse-positioned context menu, the view puts a
+// positioned item at the menu: such an icon is moved by the list view, where
+// it reads back.
+TEST_F(RestoreTest, IconThatTheViewPutsElsewhereIsPlacedThroughTheListView)
+{
+    Start(kThree);
+    host.Faults().positionAtMenu = true;
+    host.Faults().menuPoint = { 900, 900 };
+    const CIconRecordArray layout = Layout({ { L"a.txt", { 600, 500 } }, { L"b.doc", { 700, 500 } },
+                                             { L"c.txt", { 500, 300 } } });
+    EXPECT_EQ(1, RestoreInShell(layout));
+    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
+    EXPECT_EQ(POINT({ 700, 500 }), At(L"b.doc"));
+    EXPECT_EQ(2, host.Counters().positionCalls);
+    EXPECT_EQ(2, host.Counters().setItemPosition);
 }
 
 // With common controls 5.82 or later both flags are off while icons move;
