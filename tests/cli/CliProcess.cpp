@@ -69,7 +69,8 @@ void Drain(HANDLE pipe, std::string& bytes)
 
 } // namespace
 
-CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& input, DWORD timeoutMs)
+CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& input, DWORD timeoutMs,
+                     const CliWatch& watch)
 {
     CliRun run;
     CHandle inRead, inWrite, outRead, outWrite, errRead, errWrite;
@@ -102,13 +103,16 @@ CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& i
     DWORD written = 0;
     if (!input.empty())
         WriteFile(inWrite.Get(), input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    inWrite.Close();
+    if (!watch)
+        inWrite.Close();
 
     std::string out, err;
     const DWORD start = GetTickCount();
     for (;;) {
         Drain(outRead.Get(), out);
         Drain(errRead.Get(), err);
+        if (inWrite.Get() && watch(process.Get(), out))
+            inWrite.Close();
         if (WaitForSingleObject(process.Get(), 20) == WAIT_OBJECT_0) {
             run.finished = true;
             break;

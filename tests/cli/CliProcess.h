@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,11 @@ struct CliRun
     std::wstring err;        // standard error, decoded from UTF-8
 };
 
+// Called while the child runs with its process and its standard output so
+// far; standard input stays open until it returns true.
+using CliWatch = std::function<bool(HANDLE process, const std::string& out)>;
+
 // Quotes each argument by the Windows command-line rules. input is written
-// to standard input, which is then closed.
+// to standard input, which is then closed (with watch: once watch says so).
 CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& input = std::string(),
-                     DWORD timeoutMs = 30000);
+                     DWORD timeoutMs = 30000, const CliWatch& watch = CliWatch());
