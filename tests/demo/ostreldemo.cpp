@@ -4,8 +4,12 @@
 // first with OstrelCli.exe as its own process against deskhost.exe in another
 // process (as on Windows, where the tool and the shell are two processes),
 // then with the shell extension loaded through COM inside the host, invoked
-// as the shell invokes a context-menu command. Screenshots of the desktop
-// before, shuffled and after go to the artifact folder as BMP files.
+// as the shell invokes a context-menu command. The host keeps its own record
+// of the icon positions, as the desktop of Windows 10 and 11 does, and after
+// each restore the desktop is laid out again (as a refresh does), so that
+// only what the shell itself took in counts. Screenshots of the desktop
+// before, shuffled, after, and (shell extension) laid out again go to the
+// artifact folder as BMP files.
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -237,6 +241,8 @@ int CommandLineHalf(const std::vector<DeskIcon>& icons)
     RunCli(L"restore /y");
     Settle(1500);
     Screenshot(L"cli-3-after.bmp");
+    if (!host.LayOutAgain())
+        Say(L"  could not lay the host's desktop out again\n");
     std::vector<DeskIcon> now;
     if (!ViewPositions(&now)) {
         Say(L"  could not read the host's view\n");
@@ -319,9 +325,10 @@ int ShellExtensionHalf(const std::vector<DeskIcon>& icons)
     Say(L"  Save Desktop\n");
     InvokeAsShell(host, 0);
 
+    // The user drags every icon elsewhere.
     const std::vector<DeskIcon> shuffled = Shuffled(icons);
     for (const DeskIcon& icon : shuffled)
-        host.SetPosition(IndexOfFile(host, icon.name), icon.pos);
+        host.DragIcon(IndexOfFile(host, icon.name), icon.pos);
     Settle(800);
     Screenshot(L"shx-2-shuffled.bmp");
     host.ResetCounters();
@@ -329,8 +336,13 @@ int ShellExtensionHalf(const std::vector<DeskIcon>& icons)
     InvokeAsShell(host, 1);
     Settle(800);
     Screenshot(L"shx-3-after.bmp");
-    Say(L"  %ld position messages for %zu icons\n", host.Counters().setItemPosition + host.Counters().setItemPosition32,
-        icons.size());
+    const DeskHostCounters& counters = host.Counters();
+    Say(L"  %ld position-setting calls for %zu icons\n",
+        counters.positionCalls + counters.setItemPosition + counters.setItemPosition32, icons.size());
+    Say(L"  Desktop laid out again\n");
+    host.LayOutAgain();
+    Settle(800);
+    Screenshot(L"shx-4-laid-out-again.bmp");
 
     std::vector<DeskIcon> now;
     for (int i = 0; i < host.Count(); ++i) {
