@@ -28,7 +28,8 @@ bool SameText(const std::wstring& a, const std::wstring& b)
 
 LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == LayOutAgainMessage() && message) {
+    const UINT layOutAgain = LayOutAgainMessage();
+    if (layOutAgain && message == layOutAgain) {
         if (g_running)
             g_running->LayOutAgain();
         return 1;

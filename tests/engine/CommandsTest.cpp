@@ -193,7 +193,8 @@ TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
 // the icon positions: what is moved only in the list view goes back when the
 // desktop is laid out again. A user's drags, Restore Desktop, a refresh:
 // every icon is where it was saved, on screen, in the view and in the view's
-// saved state; the same with auto-arrange on before the restore.
+// saved state; the same with auto-arrange on before the restore, through
+// either engine.
 TEST_F(CommandsTest, RestoreDesktopHoldsWhenTheDesktopIsLaidOutAgain)
 {
     DeskHostOptions options;
@@ -230,6 +231,18 @@ TEST_F(CommandsTest, RestoreDesktopHoldsWhenTheDesktopIsLaidOutAgain)
     EXPECT_TRUE(host.SnapToGrid());
     host.LayOutAgain();
     expectSaved("auto-arrange");
+
+    // The command-line engine on the same desktop.
+    host.SetAutoArrange(true);
+    Cli().flavor = TestCliFlavor();
+    Cli().display.SetSource(&display);
+    Cli().display.Capture();
+    EXPECT_TRUE(RestoreFromCli(kFull, true));
+    Cli().display.SetSource(nullptr);
+    EXPECT_FALSE(host.AutoArrange());
+    EXPECT_TRUE(host.SnapToGrid());
+    host.LayOutAgain();
+    expectSaved("command line, auto-arrange");
 }
 
 } // namespace
