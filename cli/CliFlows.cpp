@@ -116,8 +116,14 @@ void SaveToStore(bool answerYes, const wchar_t* name)
     case SaveResult::Unreachable:
         OutText(OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
         break;
-    case SaveResult::StoreFailed:
-        OutText(OutStream::Err, L"Could not open the layout store: layout not saved.\n");
+    case SaveResult::Empty:
+        OutPrint(OutStream::Err, L"Layout: %s\nOstrel: No desktop icons found: the layout was not saved.\n",
+                 target.c_str());
+        break;
+    case SaveResult::Failed:
+        OutPrint(OutStream::Err,
+                 L"Layout: %s\nOstrel: Could not write the layout store: the layout was not saved.\n",
+                 target.c_str());
         break;
     }
 }
@@ -143,6 +149,12 @@ void SaveToFile(const wchar_t* path)
         break;
     case FileSaveResult::CannotCreate:
         OutPrint(OutStream::Err, L"Could not create the layout file: %s\n", path);
+        break;
+    case FileSaveResult::Empty:
+        OutPrint(OutStream::Err, L"Layout File: %s\nOstrel: No desktop icons found: the file was not saved.\n", path);
+        break;
+    case FileSaveResult::Failed:
+        OutPrint(OutStream::Err, L"Layout File: %s\nOstrel: Could not write the file: the layout was not saved.\n", path);
         break;
     }
 }

@@ -1,6 +1,7 @@
 #include "layout/LayoutFile.h"
 #include <cstdio>
 #include <cwchar>
+#include <cwctype>
 #include <memory>
 #include <string>
 
@@ -43,11 +44,31 @@ bool WriteHeader(const CLayoutFlavor& flavor, const wchar_t* path)
     return written && closed;
 }
 
-bool IsProfileBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+// The profile functions trim these from both ends of a value when they read
+// it, and strip one pair of enclosing quotes.
+bool IsProfileTrimmed(wchar_t c)
+{
+    return c == L' ' || c == L'\t' || c == L'\v' || c == L'\f' || c == L'\r' || c == 0x1A || iswspace(c);
+}
 
-// The profile functions trim blanks around a value and strip one pair of
-// enclosing quotes when they read it. A value that would lose characters that
-// way is written inside double quotes, which the reader takes off again.
+bool IsLineBreak(wchar_t c) { return c == L'\r' || c == L'\n'; }
+
+bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
+
+// A line break would end the value and start a line of its own: such a text
+// cannot be stored in a layout file at all.
+bool CanStore(const wchar_t* text)
+{
+    for (const wchar_t* c = text; *c; ++c)
+        if (IsLineBreak(*c))
+            return false;
+    return true;
+}
+
+// A value that would lose characters when read back (blanks and the like at
+// its ends, or enclosing quotes), or that holds a control character, is
+// written inside double quotes, which the reader takes off again. Any other
+// value is written unchanged.
 std::wstring ProfileValue(const wchar_t* text)
 {
     const size_t length = std::wcslen(text);
@@ -55,40 +76,129 @@ std::wstring ProfileValue(const wchar_t* text)
         return text;
     const wchar_t first = text[0];
     const wchar_t last = text[length - 1];
-    const bool quoted = length >= 2 && (first == L'"' || first == L'\'') && last == first;
-    if (!IsProfileBlank(first) && !IsProfileBlank(last) && !quoted)
+    bool quote = IsProfileTrimmed(first) || IsProfileTrimmed(last) ||
+                 (length >= 2 && (first == L'"' || first == L'\'') && last == first);
+    for (size_t i = 0; i < length && !quote; ++i)
+        quote = IsControl(text[i]);
+    if (!quote)
         return text;
     return L"\"" + std::wstring(text) + L"\"";
 }
 
+// Writes the keys of a layout file's sections. This writer goes through the
+// system's profile functions, one call per key, so the spacing of the file is
+// theirs; another writer may take its place as long as it gives the same bytes.
+class CProfileWriter
+{
+public:
+    explicit CProfileWriter(const wchar_t* path) : m_path(path) {}
+
+    bool Write(const wchar_t* section, const wchar_t* key, const wchar_t* value)
+    {
+        return WritePrivateProfileStringW(section, key, value, m_path) != FALSE;
+    }
+
+    // Hands everything to the file before it is moved.
+    void Finish()
+    {
+        // All three null flushes the profile functions' cache of the file
+        // (and reports FALSE by design).
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, m_path);
+    }
+
+private:
+    const wchar_t* m_path;
+};
+
 class CFileSink : public CRecordSink
 {
 public:
-    explicit CFileSink(const wchar_t* path) : m_path(path) {}
+    explicit CFileSink(CProfileWriter& writer) : m_writer(writer) {}
 
     void Put(const IconRecord& record) override
     {
-        ++m_count;
+        // A record that cannot be stored is left out of the file and not counted.
+        if (m_failed || !CanStore(record.Name.c_str()) || !CanStore(record.Path.c_str()))
+            return;
         const CWideString section = CWideString::Format(L"Icon%04d", record.Index);
-        Write(section, L"Legacy", CWideString::Format(L"%x", record.Legacy ? 1u : 0u).c_str());
-        Write(section, L"XCoord", CWideString::Format(L"%d", record.XCoord).c_str());
-        Write(section, L"YCoord", CWideString::Format(L"%d", record.YCoord).c_str());
-        Write(section, L"Name", ProfileValue(record.Name.c_str()).c_str());
-        Write(section, L"Path", ProfileValue(record.Path.c_str()).c_str());
-        if (!record.Legacy)
-            Write(section, L"Monitor", CWideString::Format(L"%d", record.Monitor).c_str());
+        const wchar_t* s = section.c_str();
+        m_failed = !m_writer.Write(s, L"Legacy", CWideString::Format(L"%x", record.Legacy ? 1u : 0u).c_str()) ||
+                   !m_writer.Write(s, L"XCoord", CWideString::Format(L"%d", record.XCoord).c_str()) ||
+                   !m_writer.Write(s, L"YCoord", CWideString::Format(L"%d", record.YCoord).c_str()) ||
+                   !m_writer.Write(s, L"Name", ProfileValue(record.Name.c_str()).c_str()) ||
+                   !m_writer.Write(s, L"Path", ProfileValue(record.Path.c_str()).c_str()) ||
+                   (!record.Legacy && !m_writer.Write(s, L"Monitor", CWideString::Format(L"%d", record.Monitor).c_str()));
+        if (!m_failed)
+            ++m_count;
     }
 
     int Count() const { return m_count; }
+    bool Failed() const { return m_failed; }
 
 private:
-    void Write(const CWideString& section, const wchar_t* key, const wchar_t* value)
+    CProfileWriter& m_writer;
+    int m_count = 0;
+    bool m_failed = false;
+};
+
+// The folder part of a full path, with its closing backslash.
+std::wstring FolderOf(const std::wstring& full)
+{
+    const size_t cut = full.find_last_of(L"\\/");
+    return cut == std::wstring::npos ? std::wstring() : full.substr(0, cut + 1);
+}
+
+// True when the file can be replaced: it does not exist yet, or it is a file,
+// not marked read-only, that this user may write and delete and that no other
+// program holds open.
+bool CanReplace(const std::wstring& file)
+{
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return false;
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE | DELETE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(handle);
+    return true;
+}
+
+// A new file in the folder of the layout file, which takes the layout until
+// it is complete and then moves over the layout file. Removed unless moved.
+class CTempLayoutFile
+{
+public:
+    explicit CTempLayoutFile(const std::wstring& folder)
     {
-        WritePrivateProfileStringW(section.c_str(), key, value, m_path);
+        wchar_t path[MAX_PATH] = {};
+        if (!folder.empty() && GetTempFileNameW(folder.c_str(), L"osl", 0, path) != 0)
+            m_path = path;
+    }
+    ~CTempLayoutFile()
+    {
+        if (!m_path.empty())
+            DeleteFileW(m_path.c_str());
+    }
+    CTempLayoutFile(const CTempLayoutFile&) = delete;
+    CTempLayoutFile& operator=(const CTempLayoutFile&) = delete;
+
+    bool Created() const { return !m_path.empty(); }
+    const wchar_t* Path() const { return m_path.c_str(); }
+
+    bool MoveOver(const std::wstring& target)
+    {
+        if (!MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return false;
+        m_path.clear();
+        return true;
     }
 
-    const wchar_t* m_path;
-    int m_count = 0;
+private:
+    std::wstring m_path;
 };
 
 CWideString ReadProfileText(const wchar_t* section, const wchar_t* key, const wchar_t* path)
@@ -183,15 +293,32 @@ FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, 
     if (!capture.Ready())
         return FileSaveResult::Unreachable;
 
+    // The profile functions take no longer paths.
     const std::wstring file = FullPath(path);
-    if (!WriteHeader(flavor, file.c_str()))
+    if (file.size() >= MAX_PATH || !CanReplace(file))
+        return FileSaveResult::CannotCreate;
+    CTempLayoutFile temp(FolderOf(file));
+    if (!temp.Created() || !WriteHeader(flavor, temp.Path()))
         return FileSaveResult::CannotCreate;
 
-    CFileSink sink(file.c_str());
-    capture.Run(sink);
-    if (sink.Count() > 0)
-        WritePrivateProfileStringW(kVersionSection, kVersionKey,
-                                   CWideString::Format(L"%d", static_cast<int>(kFormatVersion)).c_str(), file.c_str());
+    CProfileWriter writer(temp.Path());
+    CFileSink sink(writer);
+    try {
+        capture.Run(sink);
+    } catch (...) {
+        // Out of memory half way: the layout file stays as it was.
+        writer.Finish();
+        return FileSaveResult::Failed;
+    }
+    const bool complete = !sink.Failed() && sink.Count() > 0 &&
+        writer.Write(kVersionSection, kVersionKey, CWideString::Format(L"%d", static_cast<int>(kFormatVersion)).c_str());
+    writer.Finish();
+    if (sink.Failed())
+        return FileSaveResult::Failed;
+    if (sink.Count() == 0)
+        return FileSaveResult::Empty;
+    if (!complete || !temp.MoveOver(file))
+        return FileSaveResult::Failed;
     if (written)
         *written = sink.Count();
     return FileSaveResult::Saved;

@@ -10,11 +10,15 @@ enum class FileSaveResult
 {
     Saved,
     Unreachable,   // the desktop could not be reached: nothing was written
-    CannotCreate,  // the file could not be created (or no path): no section was written
+    CannotCreate,  // the file cannot be written there (or no path): nothing was written
+    Empty,         // the capture gave no record: an existing file is untouched
+    Failed,        // a write or the capture failed: an existing file is untouched
 };
 
-// Writes the header of the flavor and one section per captured record;
-// *written gets the number of records.
+// Writes the header of the flavor and one section per captured record into a
+// new file beside the layout file, and moves it over the layout file once it
+// is complete. A record whose Name or Path holds a line break cannot be
+// stored and is left out. *written gets the number of records stored.
 FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, CLayoutCapture& capture, int* written);
 
 // Clears and fills records (positions in desktop list view coordinates);

@@ -1,6 +1,7 @@
 #include "layout/LayoutStore.h"
 #include <cstring>
 #include <cwchar>
+#include <memory>
 #include "layout/RegKey.h"
 #include "layout/ResText.h"
 
@@ -38,7 +39,8 @@ IconRecord UnpackLegacyRecord(const wchar_t* name, DWORD packed)
     return record;
 }
 
-// Writes each record into the layout key the moment the capture hands it over.
+// Writes each record into the layout key the moment the capture hands it
+// over, and remembers whether every write succeeded.
 class CStoreSink : public CRecordSink
 {
 public:
@@ -46,29 +48,135 @@ public:
 
     void Put(const IconRecord& record) override
     {
-        ++m_count;
+        if (m_failed)
+            return;
         if (record.Legacy) {
-            m_layout.WriteNumber(record.Name.c_str(), PackLegacyPosition(record));
+            PutLegacy(record);
             return;
         }
-        // A wrapper of its own per icon key: a failed open loses this record
-        // only, never the layout key the next records go to.
+        // A wrapper of its own per icon key, so that the layout key the next
+        // records go to stays open.
         const CWideString iconKeyName = CWideString::Format(L"Icon%04d", record.Index);
         CRegKey icon(m_layout.Path(), iconKeyName.c_str(), KEY_ALL_ACCESS);
-        if (!icon.IsOpen())
-            return;
-        icon.WriteNumber(L"XCoord", static_cast<DWORD>(record.XCoord));
-        icon.WriteNumber(L"YCoord", static_cast<DWORD>(record.YCoord));
-        icon.WriteNumber(L"Monitor", static_cast<DWORD>(record.Monitor));
-        icon.WriteText(L"Name", record.Name.c_str());
-        icon.WriteText(L"Path", record.Path.c_str());
+        m_failed = !icon.IsOpen() || !icon.WriteNumber(L"XCoord", static_cast<DWORD>(record.XCoord)) ||
+                   !icon.WriteNumber(L"YCoord", static_cast<DWORD>(record.YCoord)) ||
+                   !icon.WriteNumber(L"Monitor", static_cast<DWORD>(record.Monitor)) ||
+                   !icon.WriteText(L"Name", record.Name.c_str()) || !icon.WriteText(L"Path", record.Path.c_str());
+        if (!m_failed)
+            ++m_count;
     }
 
     int Count() const { return m_count; }
+    bool Failed() const { return m_failed; }
 
 private:
+    // A legacy record is a value named by its Name. Value names ignore letter
+    // case: a record whose name an earlier one took, or that would take the
+    // place of the format version, is left out rather than overwrite it.
+    void PutLegacy(const IconRecord& record)
+    {
+        const wchar_t* name = record.Name.c_str();
+        if (CompareStringOrdinal(name, -1, kVersionValue, -1, TRUE) == CSTR_EQUAL || m_layout.HasValue(name))
+            return;
+        m_failed = !m_layout.WriteNumber(name, PackLegacyPosition(record));
+        if (!m_failed)
+            ++m_count;
+    }
+
     CRegKey& m_layout;
     int m_count = 0;
+    bool m_failed = false;
+};
+
+// A layout being saved lives under a key of its own beside the store key,
+// where no listing of the store sees it, until it is complete; only then does
+// it take the place of the stored layout. Each process has its own key, named
+// by its process id; keys of processes that have ended are what a crash left
+// behind, and go.
+class CPendingLayout
+{
+public:
+    explicit CPendingLayout(const wchar_t* storePath)
+        : m_parentPath(CWideString::Format(L"%s (saving)", storePath)),
+          m_ownName(CWideString::Format(L"%lu", GetCurrentProcessId()))
+    {
+        RemoveLeftovers();
+        m_path = CWideString::Format(L"%s\\%s", m_parentPath.c_str(), m_ownName.c_str());
+        m_new = std::make_unique<CRegKey>(m_path.c_str(), L"New", KEY_ALL_ACCESS);
+    }
+
+    ~CPendingLayout()
+    {
+        m_new.reset();
+        CRegKey parent(m_parentPath.c_str(), KEY_ALL_ACCESS);
+        parent.DeleteSubKey(m_ownName.c_str());
+        CRegKey(L"", KEY_ALL_ACCESS).DeleteEmptySubKey(m_parentPath.c_str());
+    }
+
+    CPendingLayout(const CPendingLayout&) = delete;
+    CPendingLayout& operator=(const CPendingLayout&) = delete;
+
+    CRegKey& Key() { return *m_new; }
+
+    // Replaces the store's layout of that name with the pending one. The old
+    // layout is copied aside first and put back when the replacement fails.
+    bool Commit(const wchar_t* storePath, const wchar_t* name)
+    {
+        CRegKey store(storePath, KEY_ALL_ACCESS);
+        if (!store.IsOpen())
+            return false;
+        const bool hadOld = store.HasSubKey(name);
+        CRegKey backup(m_path.c_str(), L"Old", KEY_ALL_ACCESS);
+        if (hadOld) {
+            CRegKey old(storePath, name, KEY_READ);
+            if (!backup.IsOpen() || !old.IsOpen() || !old.CopyTreeTo(backup))
+                return false;
+        }
+        if (store.DeleteSubKey(name) || store.LastStatus() == ERROR_FILE_NOT_FOUND) {
+            CRegKey target(storePath, name, KEY_ALL_ACCESS);
+            if (target.IsOpen() && m_new->CopyTreeTo(target))
+                return true;
+        }
+        store.DeleteSubKey(name);
+        if (hadOld) {
+            CRegKey restored(storePath, name, KEY_ALL_ACCESS);
+            backup.CopyTreeTo(restored);
+        }
+        return false;
+    }
+
+private:
+    void RemoveLeftovers()
+    {
+        CRegKey parent(m_parentPath.c_str(), KEY_ALL_ACCESS);
+        wchar_t name[kNameBufferChars];
+        for (DWORD i = 0; parent.EnumSubKey(i, name);) {
+            const DWORD pid = wcstoul(name, nullptr, 10);
+            const bool ours = wcscmp(name, m_ownName.c_str()) == 0;
+            // A deleted key moves the next one into its index.
+            if ((ours || !IsProcessRunning(pid)) && parent.DeleteSubKey(name))
+                continue;
+            ++i;
+        }
+    }
+
+    static bool IsProcessRunning(DWORD pid)
+    {
+        if (pid == 0)
+            return false;
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (!process)
+            return GetLastError() != ERROR_INVALID_PARAMETER;
+        DWORD code = 0;
+        const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+        CloseHandle(process);
+        return running;
+    }
+
+    CWideString m_parentPath;
+    CWideString m_ownName;
+    CWideString m_path;
+    std::unique_ptr<CRegKey> m_new;
 };
 
 // Turns a stored position into desktop list view coordinates and, when asked,
@@ -196,27 +304,31 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
         *written = 0;
     if (!IsValidLayoutName(name))
         return SaveResult::InvalidName;
-    // The old layout goes only once the desktop is known to be reachable.
+    // The stored layout is touched only once the desktop is known to be
+    // reachable and the new layout is complete.
     if (!capture.Ready())
         return SaveResult::Unreachable;
 
     const CWideString storePath = StorePath(flavor);
     if (storePath.IsAbsent())
-        return SaveResult::StoreFailed;
-    CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);
-    if (!store.IsOpen())
-        return SaveResult::StoreFailed;
-    // What is left of an old layout that could not be deleted would mix
-    // with the new one.
-    if (!store.DeleteSubKey(name) && store.LastStatus() != ERROR_FILE_NOT_FOUND)
-        return SaveResult::StoreFailed;
-    if (!store.Descend(name))
-        return SaveResult::StoreFailed;
+        return SaveResult::Failed;
+    CPendingLayout pending(storePath.c_str());
+    if (!pending.Key().IsOpen())
+        return SaveResult::Failed;
 
-    CStoreSink sink(store);
-    capture.Run(sink);
-    if (sink.Count() > 0)
-        store.WriteNumber(kVersionValue, kFormatVersion);
+    CStoreSink sink(pending.Key());
+    try {
+        capture.Run(sink);
+    } catch (...) {
+        // Out of memory half way: the stored layout stays as it was.
+        return SaveResult::Failed;
+    }
+    if (sink.Failed())
+        return SaveResult::Failed;
+    if (sink.Count() == 0)
+        return SaveResult::Empty;
+    if (!pending.Key().WriteNumber(kVersionValue, kFormatVersion) || !pending.Commit(storePath.c_str(), name))
+        return SaveResult::Failed;
     if (written)
         *written = sink.Count();
     return SaveResult::Saved;

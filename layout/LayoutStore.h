@@ -18,11 +18,13 @@ enum class SaveResult
     Saved,        // the layout key was replaced by the captured records
     InvalidName,  // empty, or holds a backslash: nothing was written
     Unreachable,  // the desktop could not be reached: the stored layout is untouched
-    StoreFailed,  // the store key could not be opened for writing
+    Empty,        // the capture gave no record: the stored layout is untouched
+    Failed,       // a write or the capture failed: the stored layout is untouched
 };
 
-// Replaces the layout of that name with the captured records; *written gets
-// the number of records handed to the store (0 when not saved).
+// Replaces the layout of that name with the captured records once all of them
+// are written; until then the stored layout stays as it was. *written gets the
+// number of records stored (0 when not saved).
 SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written);
 
 // Clears and fills records; positions come back in desktop list view

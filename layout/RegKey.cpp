@@ -83,6 +83,33 @@ bool CRegKey::DeleteSubKey(const wchar_t* name)
     return m_status == ERROR_SUCCESS;
 }
 
+bool CRegKey::DeleteEmptySubKey(const wchar_t* name)
+{
+    if (!m_key || !name || !*name)
+        return false;
+    m_status = RegDeleteKeyW(m_key, name);
+    return m_status == ERROR_SUCCESS;
+}
+
+bool CRegKey::HasSubKey(const wchar_t* name) const
+{
+    if (!m_key || !name || !*name)
+        return false;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(m_key, name, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool CRegKey::CopyTreeTo(CRegKey& destination)
+{
+    if (!m_key || !destination.m_key)
+        return false;
+    m_status = RegCopyTreeW(m_key, nullptr, destination.m_key);
+    return m_status == ERROR_SUCCESS;
+}
+
 bool CRegKey::EnumSubKey(DWORD index, wchar_t* name) const
 {
     if (!m_key)
@@ -128,6 +155,11 @@ bool CRegKey::ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity, con
     }
     lstrcpynW(buffer, defaultText ? defaultText : L"", static_cast<int>(capacity));
     return false;
+}
+
+bool CRegKey::HasValue(const wchar_t* name) const
+{
+    return m_key && RegQueryValueExW(m_key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool CRegKey::WriteNumber(const wchar_t* name, DWORD value)

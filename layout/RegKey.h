@@ -28,6 +28,12 @@ public:
 
     // Removes the subkey with its whole subtree.
     bool DeleteSubKey(const wchar_t* name);
+    // Removes the subkey only when it has no subkeys of its own.
+    bool DeleteEmptySubKey(const wchar_t* name);
+    // Whether the subkey exists; looks without creating it.
+    bool HasSubKey(const wchar_t* name) const;
+    // Copies every value and subkey of this key into destination.
+    bool CopyTreeTo(CRegKey& destination);
 
     // name receives at most kNameBufferChars characters including the NUL.
     bool EnumSubKey(DWORD index, wchar_t* name) const;
@@ -39,10 +45,13 @@ public:
     // terminated. A failed read or a value that does not fit gives the default.
     bool ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity, const wchar_t* defaultText) const;
 
+    // Whether a value of that name exists, whatever its type.
+    bool HasValue(const wchar_t* name) const;
+
     bool WriteNumber(const wchar_t* name, DWORD value);
     bool WriteText(const wchar_t* name, const wchar_t* text);
 
-    // The system's status of the last Open, DeleteSubKey or write.
+    // The system's status of the last Open, deletion, copy or write.
     LONG LastStatus() const { return m_status; }
 
 private:

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -16,12 +17,17 @@ public:
     int Run(CRecordSink& sink) override
     {
         ++runs;
-        for (const IconRecord& record : records)
-            sink.Put(record);
+        for (size_t i = 0; i < records.size(); ++i) {
+            sink.Put(records[i]);
+            if (afterPut)
+                afterPut(i);
+        }
         return static_cast<int>(records.size());
     }
 
     std::vector<IconRecord> records;
+    // Called after each record; may throw to stand for a capture that fails half way.
+    std::function<void(size_t)> afterPut;
     bool ready = true;
     int runs = 0;
 };

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <new>
 #include "layout/LayoutFile.h"
 #include "tests/common/FakeCapture.h"
 #include "tests/common/FakeDisplay.h"
@@ -24,6 +25,22 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix)
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Names of the files in a folder, so that a test sees what a save left behind.
+std::vector<std::wstring> FilesIn(const CScratchFolder& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    const HANDLE find = FindFirstFileW(folder.File(L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (data.cFileName[0] != L'.')
+            names.emplace_back(data.cFileName);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return names;
+}
 
 class FileTest : public ::testing::Test
 {
@@ -92,23 +109,33 @@ TEST_F(FileTest, FileIsUtf16WithTheHeaderOfItsDeliverableAndOneSectionPerRecord)
                            L"\xFEFF;\r\n; OstrelCli Version: 1.7.2.083 -- UNICODE Layout File.\r\n;\r\n"));
 }
 
-TEST_F(FileTest, BlanksAndQuotesAtTheEndsOfANameSurvive)
+TEST_F(FileTest, NamesKeepEveryCharacterOrTheRecordIsLeftOut)
 {
     const std::wstring path = folder.File(L"blanks.osl");
+    int written = 0;
     Save(path, { MakeIcon(L"C:\\d\\ lead", L" lead", 1, 1, -1, 1), MakeIcon(L"C:\\d\\trail", L"trail\t", 2, 2, -1, 2),
                  MakeIcon(L"C:\\d\\q", L"\"quoted\"", 3, 3, -1, 3), MakeIcon(L"C:\\d\\s", L"'single'", 4, 4, -1, 4),
-                 MakeIcon(L"C:\\d\\in", L"in \"the\" middle", 5, 5, -1, 5) }, sx);
+                 MakeIcon(L"C:\\d\\in", L"in \"the\" middle", 5, 5, -1, 5),
+                 MakeIcon(L"C:\\d\\ends", L"\vform\f", 6, 6, -1, 6), MakeIcon(L"C:\\d\\eof", L"eof\x1A", 7, 7, -1, 7),
+                 MakeIcon(L"C:\\d\\ctl", L"tab\tand\x01", 8, 8, -1, 8),
+                 MakeIcon(L"C:\\d\\evil", L"evil\r\n[Icon0001]\r\nXCoord=999", 9, 9, -1, 9),
+                 MakeIcon(L"C:\\d\\cr\rpath", L"cr", 10, 10, -1, 10), MakeLegacy(L"legacy\nbreak", 11, 11, 11) },
+         sx, &written);
+    // A line break cannot be kept: those records are left out and not counted.
+    EXPECT_EQ(written, 8);
 
     const CIconRecordArray read = Read(path);
-    ASSERT_EQ(read.size(), 5u);
-    EXPECT_STREQ(read[0].Name.c_str(), L" lead");
+    ASSERT_EQ(read.size(), 8u);
+    const wchar_t* names[] = { L" lead", L"trail\t", L"\"quoted\"", L"'single'", L"in \"the\" middle", L"\vform\f",
+                               L"eof\x1A", L"tab\tand\x01" };
+    for (size_t i = 0; i < read.size(); ++i)
+        EXPECT_STREQ(read[i].Name.c_str(), names[i]) << i;
     EXPECT_STREQ(read[0].Path.c_str(), L"C:\\d\\ lead");
-    EXPECT_STREQ(read[1].Name.c_str(), L"trail\t");
-    EXPECT_STREQ(read[2].Name.c_str(), L"\"quoted\"");
-    EXPECT_STREQ(read[3].Name.c_str(), L"'single'");
-    EXPECT_STREQ(read[4].Name.c_str(), L"in \"the\" middle");
     // Names that need no quotes are stored unchanged.
-    EXPECT_NE(Utf16Text(ReadFileBytes(path)).find(L"Name=in \"the\" middle\r\n"), std::wstring::npos);
+    const std::wstring text = Utf16Text(ReadFileBytes(path));
+    EXPECT_NE(text.find(L"Name=in \"the\" middle\r\n"), std::wstring::npos);
+    EXPECT_EQ(text.find(L"XCoord=999"), std::wstring::npos) << Narrow(text);
+    EXPECT_EQ(text.find(L"[Icon0010]"), std::wstring::npos) << Narrow(text);
 }
 
 TEST_F(FileTest, SavingOverAFileReplacesItEntirely)
@@ -125,23 +152,34 @@ TEST_F(FileTest, SavingOverAFileReplacesItEntirely)
     EXPECT_EQ(Read(path), CIconRecordArray{ MakeIcon(L"z", L"Z", 9, 9, 0, 1) });
 }
 
-TEST_F(FileTest, EmptyDesktopGivesTheHeaderAloneWhichReadsNothing)
+TEST_F(FileTest, AnEmptyOrFailedSaveLeavesTheFileByteForByte)
 {
-    const std::wstring path = folder.File(L"empty.osl");
+    const std::wstring path = folder.File(L"keep.osl");
     Save(path, { MakeIcon(L"a", L"A", 1, 1, 0, 1) }, sx);
+    const std::string before = ReadFileBytes(path);
+
     int written = -1;
-    EXPECT_EQ(Save(path, {}, cli, &written), FileSaveResult::Saved);
+    EXPECT_EQ(Save(path, {}, cli, &written), FileSaveResult::Empty);
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(Save(folder.File(L"new.osl"), {}, cli), FileSaveResult::Empty);
+
+    // The capture fails half way, as when memory runs out.
+    CFakeCapture failing({ MakeIcon(L"b", L"B", 2, 2, 0, 1), MakeIcon(L"c", L"C", 3, 3, 0, 2) });
+    failing.afterPut = [](size_t) { throw std::bad_alloc(); };
+    EXPECT_EQ(SaveLayoutFile(cli, path.c_str(), failing, &written), FileSaveResult::Failed);
+    // The file cannot be replaced at the end: another program opened it
+    // meanwhile without letting it be deleted.
+    HANDLE held = INVALID_HANDLE_VALUE;
+    CFakeCapture holding({ MakeIcon(L"b", L"B", 2, 2, 0, 1) });
+    holding.afterPut = [&](size_t) {
+        held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    };
+    EXPECT_EQ(SaveLayoutFile(sx, path.c_str(), holding, &written), FileSaveResult::Failed);
+    CloseHandle(held);
     EXPECT_EQ(written, 0);
 
-    std::string expected = "\xFF\xFE";
-    for (wchar_t c : kCliHeader) {
-        expected += static_cast<char>(c & 0xFF);
-        expected += static_cast<char>(c >> 8);
-    }
-    EXPECT_EQ(ReadFileBytes(path), expected);
-    bool current = true;
-    EXPECT_TRUE(Read(path, &current).empty());
-    EXPECT_FALSE(current);
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{ L"keep.osl" });
 }
 
 TEST_F(FileTest, AFileThatCannotBeCreatedIsReportedAndNothingIsWritten)
@@ -158,6 +196,17 @@ TEST_F(FileTest, AFileThatCannotBeCreatedIsReportedAndNothingIsWritten)
     // A folder in the place of the file.
     CreateDirectoryW(folder.File(L"taken.osl").c_str(), nullptr);
     EXPECT_EQ(SaveLayoutFile(cli, folder.File(L"taken.osl").c_str(), capture, &written), FileSaveResult::CannotCreate);
+    // Longer than the profile functions take.
+    const std::wstring tooLong = folder.File(std::wstring(MAX_PATH - folder.Path().size(), L'x').c_str());
+    EXPECT_EQ(SaveLayoutFile(cli, tooLong.c_str(), capture, &written), FileSaveResult::CannotCreate);
+    // A file that may not be written.
+    const std::wstring readOnly = folder.File(L"read-only.osl");
+    Save(readOnly, { MakeIcon(L"a", L"A", 1, 1, 0, 1) }, sx);
+    const std::string before = ReadFileBytes(readOnly);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(SaveLayoutFile(cli, readOnly.c_str(), capture, &written), FileSaveResult::CannotCreate);
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(ReadFileBytes(readOnly), before);
     EXPECT_EQ(SaveLayoutFile(cli, L"", capture, &written), FileSaveResult::CannotCreate);
     EXPECT_EQ(SaveLayoutFile(cli, nullptr, capture, &written), FileSaveResult::CannotCreate);
     EXPECT_EQ(capture.runs, 0);

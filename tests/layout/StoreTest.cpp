@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <new>
+#include <string>
 #include "layout/LayoutStore.h"
 #include "layout/RegKey.h"
 #include "tests/common/FakeCapture.h"
@@ -43,6 +45,36 @@ std::vector<std::wstring> SubKeys(const std::wstring& path)
     for (DWORD i = 0; key.EnumSubKey(i, name); ++i)
         names.emplace_back(name);
     return names;
+}
+
+// Every value and subkey under a key with types and data: equal dumps mean a
+// layout left byte for byte.
+std::string Dump(const std::wstring& path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<missing>";
+    std::string dump;
+    std::vector<wchar_t> name(16384);
+    std::vector<BYTE> data(4096);
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = static_cast<DWORD>(name.size()), type = 0, size = static_cast<DWORD>(data.size());
+        if (RegEnumValueW(key, i, name.data(), &chars, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+            break;
+        dump += Narrow(name.data()) + ":" + std::to_string(type) + "=" +
+                std::string(reinterpret_cast<const char*>(data.data()), size) + ";";
+    }
+    std::vector<std::wstring> subkeys;
+    for (DWORD i = 0;; ++i) {
+        DWORD chars = static_cast<DWORD>(name.size());
+        if (RegEnumKeyExW(key, i, name.data(), &chars, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        subkeys.emplace_back(name.data());
+    }
+    RegCloseKey(key);
+    for (const std::wstring& subkey : subkeys)
+        dump += "[" + Narrow(subkey) + "]{" + Dump(path + L"\\" + subkey) + "}";
+    return dump;
 }
 
 std::vector<std::wstring> Listed(const CLayoutFlavor& flavor)
@@ -136,18 +168,44 @@ TEST_F(StoreTest, SavingOverALayoutReplacesItEntirely)
     EXPECT_EQ(Read(L"Work", sx), CIconRecordArray{ MakeIcon(L"z", L"Z", 9, 9, 0, 1) });
 }
 
-TEST_F(StoreTest, EmptyDesktopLeavesALayoutKeyWithoutVersionThatReadsNothing)
+TEST_F(StoreTest, AnEmptyOrFailedSaveLeavesTheStoredLayoutByteForByte)
 {
-    Save(L"Empty desk", { MakeIcon(L"a", L"A", 1, 1, 0, 1) }, sx);
-    EXPECT_EQ(Save(L"Empty desk", {}, sx), 0);
+    const std::wstring pending = std::wstring(kStore) + L" (saving)";
+    // What a save that crashed left behind goes with the next save.
+    CRegKey((pending + L"\\4000000000\\New\\Icon0001").c_str(), KEY_ALL_ACCESS).WriteNumber(L"XCoord", 1);
+    Save(L"Keep", { MakeIcon(L"a", L"A", 1, 2, 0, 1), MakeLegacy(L"Old", 3, 4, 2), MakeIcon(L"b", L"B", 5, 6, -1, 3) },
+         sx);
+    EXPECT_FALSE(KeyExists(pending));
+    const std::string before = Dump(LayoutPath(L"Keep"));
 
+    // The capture fails half way, as when memory runs out.
+    CFakeCapture failing({ MakeIcon(L"x", L"X", 7, 7, 0, 1), MakeIcon(L"y", L"Y", 8, 8, 0, 2) });
+    failing.afterPut = [](size_t) { throw std::bad_alloc(); };
+    // The registry refuses a write: a value name beyond its limit.
+    CFakeCapture refused({ MakeIcon(L"x", L"X", 7, 7, 0, 1), MakeLegacy(std::wstring(20000, L'n').c_str(), 1, 1, 2) });
+    CFakeCapture empty;
+    int written = -1;
+    EXPECT_EQ(SaveLayout(sx, L"Keep", failing, &written), SaveResult::Failed);
+    EXPECT_EQ(SaveLayout(cli, L"KEEP", refused, &written), SaveResult::Failed);
+    EXPECT_EQ(SaveLayout(sx, L"Keep", empty, &written), SaveResult::Empty);
+    EXPECT_EQ(SaveLayout(cli, L"New", empty, &written), SaveResult::Empty);
+    EXPECT_EQ(written, 0);
+
+    EXPECT_EQ(Dump(LayoutPath(L"Keep")), before);
+    EXPECT_EQ(Listed(sx), std::vector<std::wstring>{ L"Keep" });
+    EXPECT_FALSE(KeyExists(pending));
+}
+
+TEST_F(StoreTest, LegacyRecordsNeverOverwriteTheVersionOrEachOther)
+{
+    // Value names ignore letter case.
+    EXPECT_EQ(Save(L"Legacy", { MakeLegacy(L"Old", 1, 2, 1), MakeLegacy(L"OLD", 3, 4, 2), MakeLegacy(L"Version", 5, 6, 3),
+                                MakeLegacy(L"vERSION", 7, 8, 4), MakeIcon(L"p", L"P", 9, 9, 0, 5) }, sx),
+              2);
     DWORD version = 0;
-    EXPECT_TRUE(KeyExists(LayoutPath(L"Empty desk")));
-    EXPECT_FALSE(ReadDword(LayoutPath(L"Empty desk"), L"Version", &version));
-    EXPECT_TRUE(SubKeys(LayoutPath(L"Empty desk")).empty());
-    bool current = true;
-    EXPECT_TRUE(Read(L"Empty desk", sx, &current).empty());
-    EXPECT_FALSE(current);
+    ASSERT_TRUE(ReadDword(LayoutPath(L"Legacy"), L"Version", &version));
+    EXPECT_EQ(version, 0x332E534Fu);
+    EXPECT_EQ(Read(L"Legacy", cli), (CIconRecordArray{ MakeIcon(L"p", L"P", 9, 9, 0, 1), MakeLegacy(L"Old", 1, 2) }));
 }
 
 TEST_F(StoreTest, UnreachableDesktopLeavesTheStoredLayoutUntouched)
