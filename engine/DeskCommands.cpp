@@ -2,7 +2,6 @@
 #include <cwchar>
 #include "engine/DeskListView.h"
 #include "engine/DeskViewObjects.h"
-#include "layout/LayoutStore.h"
 
 namespace {
 
@@ -13,6 +12,12 @@ HWND FindListViewOrWarn(const CDeskContext& context)
     if (!listView)
         context.ShowMessage(context.Text(112), MB_OKCANCEL | MB_ICONWARNING);
     return listView;
+}
+
+// Shows text (a string with one "%s") with the name or path.
+void ShowFailure(const CDeskContext& context, UINT text, const wchar_t* subject, UINT icon)
+{
+    context.ShowMessage(CWideString::Format(context.Text(text), subject).c_str(), MB_OK | icon);
 }
 
 void ShowWaitCursor()
@@ -75,9 +80,53 @@ void SaveDesktopCommand(CDeskContext& context)
     if (context.settings.confirmSave && !Confirm(context, 114, name.c_str()))
         return;
     ShowWaitCursor();
+    SaveDesktopToStore(context, listView, name.c_str());
+}
+
+void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* name)
+{
     std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
     int written = 0;
-    SaveLayout(context.flavor, name.c_str(), *capture, &written);
+    // String ids: 127 invalid name, 128 failed, 129 no icons, 130 desktop unreachable.
+    switch (SaveLayout(context.flavor, name, *capture, &written)) {
+    case SaveResult::Saved:
+        break;
+    case SaveResult::InvalidName:
+        ShowFailure(context, 127, name, MB_ICONWARNING);
+        break;
+    case SaveResult::Failed:
+        ShowFailure(context, 128, name, MB_ICONERROR);
+        break;
+    case SaveResult::Empty:
+        ShowFailure(context, 129, name, MB_ICONWARNING);
+        break;
+    case SaveResult::Unreachable:
+        ShowFailure(context, 130, name, MB_ICONERROR);
+        break;
+    }
+}
+
+void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path)
+{
+    std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
+    int written = 0;
+    // String ids: 131 cannot create, 132 failed, 133 no icons, 134 desktop unreachable.
+    switch (SaveLayoutFile(context.flavor, path, *capture, &written)) {
+    case FileSaveResult::Saved:
+        break;
+    case FileSaveResult::CannotCreate:
+        ShowFailure(context, 131, path, MB_ICONERROR);
+        break;
+    case FileSaveResult::Failed:
+        ShowFailure(context, 132, path, MB_ICONERROR);
+        break;
+    case FileSaveResult::Empty:
+        ShowFailure(context, 133, path, MB_ICONWARNING);
+        break;
+    case FileSaveResult::Unreachable:
+        ShowFailure(context, 134, path, MB_ICONERROR);
+        break;
+    }
 }
 
 int RestoreDesktopCommand(CDeskContext& context)

@@ -291,28 +291,14 @@ void CustomSaveRestoreCommand(CDeskContext& context)
             !request.layouts[request.chosen].IsAbsent())
             RestoreLayoutInShell(context, listView, request.layouts[request.chosen].c_str(), 0);
         break;
-    case CCustomRequest::kSave: {
-        if (!*name)
-            break;
-        std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
-        if (!capture)
-            break;
-        int written = 0;
-        if (SaveLayout(context.flavor, name, *capture, &written) == SaveResult::InvalidName)
-            context.ShowMessage(CWideString::Format(context.Text(IDS_INVALID_NAME), name).c_str(),
-                                MB_OK | MB_ICONWARNING);
+    case CCustomRequest::kSave:
+        if (*name)
+            SaveDesktopToStore(context, listView, name);
         break;
-    }
-    case CCustomRequest::kSaveFile: {
-        if (!*name)
-            break;
-        std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
-        if (!capture)
-            break;
-        int written = 0;
-        SaveLayoutFile(context.flavor, name, *capture, &written);
+    case CCustomRequest::kSaveFile:
+        if (*name)
+            SaveDesktopToFile(context, listView, name);
         break;
-    }
     case CCustomRequest::kRestoreFile:
         if (*name)
             RestoreLayoutInShell(context, listView, name, 1);

@@ -34,6 +34,14 @@
 // Added to the string table: the refusal of a layout name that would name a
 // key nested below the layout store.
 #define IDS_INVALID_NAME      127
+// Added: what a save that did not happen tells the user.
+#define IDS_SAVE_FAILED       128
+#define IDS_SAVE_EMPTY        129
+#define IDS_SAVE_UNREACHABLE  130
+#define IDS_FILE_CREATE       131
+#define IDS_FILE_FAILED       132
+#define IDS_FILE_EMPTY        133
+#define IDS_FILE_UNREACHABLE  134
 // A restore after whose last pass some icons are still not at their saved
 // positions.
 #define IDS_MISPLACED         140

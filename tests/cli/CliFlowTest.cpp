@@ -194,6 +194,63 @@ TEST_F(CliFlowTest, SaveThatIsNotDoneNeverReportsSaved)
     Cli().display.Release();
 }
 
+TEST_F(CliFlowTest, ASaveThatFailsOrFindsNoIconsSaysSoAndReplacesNothing)
+{
+    ASSERT_EQ(Run({ L"save", L"/n", L"Work", L"/y" }), 0);
+    const std::wstring file = folder.File(L"desk.osl");
+    ASSERT_EQ(Run({ L"save", L"/f", file }), 0);
+    const std::string fileBefore = ReadFileBytes(file);
+
+    // A relative path of 298 characters through folders that exist.
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(folder.Path().c_str()));
+    std::wstring relative;
+    std::vector<std::wstring> folders;
+    for (wchar_t c = L'a'; c < L'e'; ++c) {
+        relative += std::wstring(70, c);
+        folders.push_back(L"\\\\?\\" + folder.File(relative.c_str()));
+        CreateDirectoryW(folders.back().c_str(), nullptr);
+        relative += L'\\';
+    }
+    relative += L"long-path1.osl";
+    ASSERT_EQ(relative.size(), 298u);
+    EXPECT_EQ(Run({ L"save", L"/f", relative }), 0);
+    SetCurrentDirectoryW(previous);
+    EXPECT_EQ(out, L"");
+    EXPECT_EQ(err, L"Could not create the layout file: " + relative + L"\n");
+    EXPECT_EQ(GetFileAttributesW((folders.back() + L"\\long-path1.osl").c_str()), INVALID_FILE_ATTRIBUTES);
+    for (auto it = folders.rbegin(); it != folders.rend(); ++it)
+        RemoveDirectoryW(it->c_str());
+
+    // The store refuses the new layout: a volatile key where the pending
+    // layouts go cannot hold a stable one.
+    HKEY blocked = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (saving)", 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &blocked, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(blocked);
+    EXPECT_EQ(Run({ L"save", L"/n", L"Work", L"/y" }), 0);
+    EXPECT_EQ(out, L"");
+    EXPECT_EQ(err, L"Layout: Work\nOstrel: Could not write the layout store: the layout was not saved.\n");
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (saving)");
+
+    // A desktop without icons replaces neither the stored layout nor the file.
+    for (const wchar_t* name : { L"alpha.txt", L"beta.txt", L"gamma.txt" })
+        ASSERT_TRUE(host.RemoveIcon(name));
+    EXPECT_EQ(Run({ L"save", L"/n", L"Work", L"/y" }), 0);
+    EXPECT_EQ(out, L"");
+    EXPECT_EQ(err, L"Layout: Work\nOstrel: No desktop icons found: the layout was not saved.\n");
+    EXPECT_EQ(Run({ L"save", L"/f", file }), 0);
+    EXPECT_EQ(err, L"Layout File: " + file + L"\nOstrel: No desktop icons found: the file was not saved.\n");
+
+    EXPECT_EQ(ReadFileBytes(file), fileBefore);
+    CIconRecordArray records;
+    Cli().display.Capture();
+    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", Cli().display, false, records, nullptr), 3);
+    Cli().display.Release();
+}
+
 TEST_F(CliFlowTest, RestoreByNameIgnoresAsciiLetterCaseOnly)
 {
     const Positions saved = Current();

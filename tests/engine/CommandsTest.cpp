@@ -102,6 +102,45 @@ TEST_F(CommandsTest, SaveAsksWhenConfirmSaveIsOn)
     EXPECT_STREQ(kFull, names[0].c_str());
 }
 
+// Save Desktop and the saves of the Custom Save/Restore dialog tell the user
+// in a box when nothing was saved; a save that happened stays silent.
+TEST_F(CommandsTest, ASaveThatDidNotHappenIsToldInAMessageBox)
+{
+    Start({ { L"a.txt", { 300, 300 } } });
+    CScratchFolder folder;
+    // The store refuses the new layout: a volatile key where the pending
+    // layouts go cannot hold a stable one. (The keys above it stay stable.)
+    CRegKey(L"Software\\Quenlo\\Tovak", KEY_ALL_ACCESS);
+    HKEY blocked = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (saving)", 0, nullptr,
+                                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &blocked, nullptr));
+    RegCloseKey(blocked);
+    SaveDesktopCommand(context);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (saving)");
+    const std::wstring missing = folder.File(L"no such folder\\desk.osl");
+    SaveDesktopToFile(context, host.ListView(), missing.c_str());
+    ASSERT_TRUE(host.RemoveIcon(L"a.txt"));
+    SaveDesktopToStore(context, host.ListView(), L"Work");
+    const std::wstring file = folder.File(L"desk.osl");
+    SaveDesktopToFile(context, host.ListView(), file.c_str());
+
+    const std::vector<std::pair<std::wstring, UINT>> expected = {
+        { std::wstring(L"Could not save the layout:\n") + kFull + L"\n\nThe stored layout was not changed.",
+          MB_OK | MB_ICONERROR },
+        { L"Could not create the layout file:\n" + missing, MB_OK | MB_ICONERROR },
+        { L"No desktop icons were found. The layout was not saved:\nWork", MB_OK | MB_ICONWARNING },
+        { L"No desktop icons were found. The layout file was not saved:\n" + file, MB_OK | MB_ICONWARNING },
+    };
+    ASSERT_EQ(expected.size(), boxes.size());
+    for (size_t i = 0; i < boxes.size(); ++i) {
+        EXPECT_EQ(expected[i].first, boxes[i].text) << i;
+        EXPECT_EQ(expected[i].second, boxes[i].type) << i;
+        EXPECT_EQ(L"Ostrel", boxes[i].caption);
+    }
+    EXPECT_TRUE(ListLayouts(context.flavor).empty());
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
+}
+
 // Icons the layout knows nothing of are added to the selection; nothing moves.
 TEST_F(CommandsTest, HighlightSelectsTheUnmatchedIcons)
 {

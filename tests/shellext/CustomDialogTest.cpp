@@ -125,6 +125,35 @@ TEST_F(CustomDialogTest, ATypedNameIsSavedAndOneWithABackslashIsRefused)
     EXPECT_TRUE(HasMarker(L"Old")) << "a nested name touched the layout it begins with";
 }
 
+// The store refuses the new layout (a volatile key where the pending layouts
+// go cannot hold a stable one): the user is told, the old layout stays.
+TEST_F(CustomDialogTest, ASaveThatFailsIsToldAndLeavesTheStoredLayout)
+{
+    MakeLayoutKey(L"Home");
+    HKEY blocked = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (saving)", 0, nullptr, REG_OPTION_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &blocked, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(blocked);
+    const HWND ownerWindow = owner.Handle();
+    Invoke(kCustom, [&](CUiDriver& ui) {
+        HWND dialog = ui.WaitDialog(kCustomCaption);
+        if (!dialog)
+            return;
+        ui.Type(dialog, IDC_LAYOUTS, L"Home");
+        ui.Click(dialog, IDC_SAVE);
+        ui.WaitGone(dialog);
+        if (HWND box = ui.WaitDialog(L"Ostrel")) {
+            if (ui.MessageText(box) != L"Could not save the layout:\nHome\n\nThe stored layout was not changed." ||
+                GetWindow(box, GW_OWNER) != ownerWindow)
+                ui.Fail("message \"" + Narrow(ui.MessageText(box)) + "\" or its owner is wrong");
+            ui.Click(box, IDOK);
+            ui.WaitGone(box);
+        }
+    });
+    EXPECT_TRUE(HasMarker(L"Home"));
+}
+
 TEST_F(CustomDialogTest, RestoreOfTheSelectedLayoutPutsTheIconsBack)
 {
     Custom([](CUiDriver& ui, HWND dialog) {
