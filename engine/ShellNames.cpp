@@ -3,16 +3,26 @@
 #include <shlwapi.h>
 #include "engine/ComOwners.h"
 
-bool ItemParsingName(IShellFolder* folder, PCUITEMID_CHILD child, CWideString& name)
+bool ItemDisplayName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags, CWideString& name)
 {
     STRRET strret = {};
-    if (FAILED(folder->GetDisplayNameOf(child, SHGDN_FORPARSING, &strret)))
+    if (FAILED(folder->GetDisplayNameOf(child, flags, &strret)))
         return false;
+    // StrRetToBufW into a buffer of 260 is not used: where the name does not
+    // fit, some versions fail instead of cutting it. The whole name is taken
+    // and cut here.
     CCoTaskText text;
     if (FAILED(StrRetToStrW(&strret, child, text.Put())))
         return false;
-    name = text.Get();
+    wchar_t cut[kNameBufferChars];
+    lstrcpynW(cut, text.Get(), kNameBufferChars);
+    name = cut;
     return true;
+}
+
+bool ItemParsingName(IShellFolder* folder, PCUITEMID_CHILD child, CWideString& name)
+{
+    return ItemDisplayName(folder, child, SHGDN_FORPARSING, name);
 }
 
 bool ItemFileName(IShellFolder* folder, PCUITEMID_CHILD child, CWideString& name)

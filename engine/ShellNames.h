@@ -7,6 +7,9 @@
 // desktop folder and the item's child ID list and gives false when the shell
 // cannot produce the name.
 
+// The item's name of that kind (SHGDN_NORMAL, SHGDN_FORPARSING, ...), cut to
+// 259 characters like every name read from the system.
+bool ItemDisplayName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags, CWideString& name);
 // The parsing name (SHGDN_FORPARSING): a file system path, or "::{CLSID}"
 // for a shell object.
 bool ItemParsingName(IShellFolder* folder, PCUITEMID_CHILD child, CWideString& name);

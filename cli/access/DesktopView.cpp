@@ -8,6 +8,7 @@
 #include "cli/access/CliContext.h"
 #include "cli/access/ConsoleOut.h"
 #include "engine/ComCtlVersion.h"
+#include "engine/ShellNames.h"
 
 namespace {
 
@@ -25,13 +26,14 @@ private:
     VARIANT m_value;
 };
 
+// Names longer than the buffer are cut at 259 characters.
 bool ReadName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags, wchar_t (&buffer)[260])
 {
-    STRRET strret = {};
-    if (FAILED(folder->GetDisplayNameOf(child, flags, &strret)))
+    CWideString name;
+    if (!ItemDisplayName(folder, child, flags, name))
         return false;
-    // StrRetToBufW frees the text the STRRET may carry.
-    return SUCCEEDED(StrRetToBufW(&strret, child, buffer, ARRAYSIZE(buffer)));
+    lstrcpynW(buffer, name.c_str(), ARRAYSIZE(buffer));
+    return true;
 }
 
 } // namespace

@@ -18,6 +18,40 @@ public:
     std::vector<IconRecord> records;
 };
 
+// A desktop folder that names every item with the same text, of any length.
+class CNamingFolder : public IShellFolder
+{
+public:
+    explicit CNamingFolder(std::wstring name) : m_name(std::move(name)) {}
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        *ppv = (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IShellFolder)) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+    STDMETHODIMP BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return E_NOTIMPL; }
+    STDMETHODIMP CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET* name) override
+    {
+        const size_t bytes = (m_name.size() + 1) * sizeof(wchar_t);
+        name->uType = STRRET_WSTR;
+        name->pOleStr = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+        memcpy(name->pOleStr, m_name.c_str(), bytes);
+        return S_OK;
+    }
+    STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
+
+private:
+    std::wstring m_name;
+};
+
 class CaptureTest : public CEngineTest
 {
 protected:
@@ -127,6 +161,34 @@ TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
 
     CDesktopViewPair closed;
     EXPECT_FALSE(MakeShellViewCapture(closed)->Ready());
+}
+
+// Names of any length come from the shell; each is cut at 259 characters, so
+// that what is saved is what the next read of the same item gives.
+TEST_F(CaptureTest, NamesOver259CharactersAreCutAndComeBackFromTheStoreAndTheFile)
+{
+    std::wstring name(300, L'n');
+    name[258] = L'z';
+    CNamingFolder folder(name);
+    const SHITEMID empty = {};
+    CWideString cut;
+    ASSERT_TRUE(ItemDisplayName(&folder, reinterpret_cast<PCUITEMID_CHILD>(&empty), SHGDN_NORMAL, cut));
+    EXPECT_EQ(name.substr(0, 259), cut.c_str());
+    ASSERT_TRUE(ItemParsingName(&folder, reinterpret_cast<PCUITEMID_CHILD>(&empty), cut));
+    EXPECT_EQ(259u, cut.Length());
+
+    context.display.Capture();
+    const IconRecord record = MakeIcon(cut.c_str(), cut.c_str(), 10, 20, 0, 1);
+    StoreLayout(L"Long", { record });
+    CIconRecordArray records;
+    EXPECT_EQ(1, ReadLayout(context.flavor, L"Long", context.display, false, records, nullptr));
+    EXPECT_EQ(CIconRecordArray{ record }, records);
+
+    CScratchFolder files;
+    CFakeCapture capture({ record });
+    ASSERT_EQ(FileSaveResult::Saved, SaveLayoutFile(context.flavor, files.File(L"long.osl").c_str(), capture, nullptr));
+    EXPECT_TRUE(ReadLayoutFile(files.File(L"long.osl").c_str(), context.display, records, nullptr));
+    EXPECT_EQ(CIconRecordArray{ record }, records);
 }
 
 } // namespace
