@@ -77,7 +77,7 @@ struct DeskHostFaults
     bool noDesktopWindow = false;   // FindWindowSW finds no desktop (S_FALSE, no dispatch)
     bool noIconSize = false;        // GetViewModeAndIconSize fails
     bool noItemCount = false;       // ItemCount fails
-    int failItemAt = -1;            // IFolderView::Item fails for this index
+    int failItemAt = -1;            // IFolderView::Item fails for this index (and Items fails)
     // GetDisplayNameOf of the folder that GetFolder hands out fails for the
     // item at this index (the folder of SHGetDesktopFolder is the real one).
     int failDisplayNameAt = -1;

@@ -199,3 +199,6 @@ public:
 private:
     IShellFolder* m_inner;
 };
+
+// The enumerator of the view's items (IFolderView::Items with SVGIO_ALLVIEW).
+HRESULT CreateHostItemEnum(CDeskHostImpl& host, REFIID riid, void** ppv);

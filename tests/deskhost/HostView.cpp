@@ -159,11 +159,21 @@ STDMETHODIMP CHostView::ItemCount(UINT flags, int* count)
     }
 }
 
-STDMETHODIMP CHostView::Items(UINT, REFIID, void** ppv)
+STDMETHODIMP CHostView::Items(UINT flags, REFIID riid, void** ppv)
 {
-    if (ppv)
-        *ppv = nullptr;
-    return E_NOTIMPL;
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (FAILED(Check()))
+        return Check();
+    if ((flags & SVGIO_TYPE_MASK) != SVGIO_ALLVIEW || riid != IID_IEnumIDList)
+        return E_NOTIMPL;
+    // While Item fails for an index, Items fails too: callers then read the
+    // items one index at a time, as they do from a view without an
+    // enumerator, and the fault reaches them.
+    if (m_host->faults.failItemAt >= 0)
+        return E_FAIL;
+    return CreateHostItemEnum(*m_host, riid, ppv);
 }
 
 STDMETHODIMP CHostView::GetSelectionMarkedItem(int* index)

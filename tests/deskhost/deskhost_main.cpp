@@ -10,9 +10,10 @@
 // it. --positions reads more name=x,y lines from a UTF-8 file. --ready names
 // an event set once the desktop is up; --quit an event that ends the program
 // (as does closing its window). --publish makes the shell windows object
-// reachable from other processes (kDeskHostPublication). --autoarrange and
-// --snaptogrid start with those folder flags on; --no-record leaves out the
-// view's own record of positions (the list view is the only one).
+// reachable from other processes (kDeskHostPublication) and counts the calls
+// that arrive from them (HostCallCount.h). --autoarrange and --snaptogrid
+// start with those folder flags on; --no-record leaves out the view's own
+// record of positions (the list view is the only one).
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 #include "DeskHost.h"
+#include "HostCallCount.h"
 
 namespace {
 
@@ -146,6 +148,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
         fwprintf(stderr, L"deskhost: start failed, 0x%08lX\n", static_cast<unsigned long>(hr));
         return 1;
     }
+    // Calls from other processes are counted for the benchmark.
+    if (options.publish && !StartCountingHostCalls())
+        fwprintf(stderr, L"deskhost: calls from other processes are not counted\n");
 
     HANDLE quit = quitEvent.empty() ? nullptr : CreateEventW(nullptr, TRUE, FALSE, quitEvent.c_str());
     if (!readyEvent.empty()) {
