@@ -14,57 +14,53 @@ bool CFolderViewRestoreAccess::CellSpacing(SIZE& spacing)
     return ReadCellSpacing(m_pair.View(), spacing);
 }
 
+bool CFolderViewRestoreAccess::ReadItems()
+{
+    // Each item keeps the ID list and position read here: the ID list still
+    // names the item if the view's indices shift, and every further call
+    // would cross into the shell's process again.
+    m_byName.clear();
+    m_read = ReadDesktopItems(m_pair, true, m_items, &m_count);
+    m_movedAside.assign(m_items.size(), false);
+    return m_read;
+}
+
 bool CFolderViewRestoreAccess::ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched)
 {
-    return ScanUnmatchedItems(m_pair, records, unmatched);
+    unmatched.clear();
+    if (!ReadItems())
+        return false;
+    unmatched = FindUnmatchedItems(m_items, records);
+    return true;
 }
 
 bool CFolderViewRestoreAccess::ItemRect(int index, SIZE spacing, RECT& rect)
 {
-    m_asideIndex = -1;
-    POINT pt = {};
-    if (FAILED(m_pair.View()->Item(index, m_aside.Put())) || !m_aside ||
-        FAILED(m_pair.View()->GetItemPosition(m_aside.Get(), &pt)))
+    if (index < 0 || static_cast<size_t>(index) >= m_items.size())
         return false;
-    m_asideIndex = index;
+    const POINT pt = m_items[static_cast<size_t>(index)].position;
     rect = { pt.x, pt.y, pt.x + spacing.cx, pt.y + spacing.cy };
     return true;
 }
 
 void CFolderViewRestoreAccess::MoveItem(int index, POINT cell)
 {
-    if (index != m_asideIndex && FAILED(m_pair.View()->Item(index, m_aside.Put())))
+    if (index < 0 || static_cast<size_t>(index) >= m_items.size())
         return;
-    m_asideIndex = -1;
-    PCUITEMID_CHILD child = m_aside.Get();
-    if (child)
-        PositionItems(m_pair.View(), 1, &child, &cell);
-    m_aside.Reset();
+    PCUITEMID_CHILD child = m_items[static_cast<size_t>(index)].child.Get();
+    PositionItems(m_pair.View(), 1, &child, &cell);
+    m_movedAside[static_cast<size_t>(index)] = true;
 }
 
 bool CFolderViewRestoreAccess::BeginPlacement()
 {
-    // Each item keeps the ID list and position read here: the ID list still
-    // names the item if the view's indices shift, and every further call
-    // would cross into the shell's process again.
-    m_items.clear();
-    m_byName.clear();
-    int count = 0;
-    if (FAILED(DesktopItemCount(m_pair, count)) || count <= 0)
+    if (!m_read && !ReadItems())
         return false;
-    m_items.reserve(static_cast<size_t>(count));
-    CDesktopItem item;
-    for (int index = 0; index < count; ++index) {
-        if (!ReadDesktopItem(m_pair, index, true, item))
-            continue;
-        CurrentItem current;
-        current.child = std::move(item.child);
-        current.name = item.name;
-        current.parsingName = item.parsingName;
-        current.position = item.position;
-        m_byName[ShellNameKey(item.name)].push_back(static_cast<int>(m_items.size()));
-        m_items.push_back(std::move(current));
-    }
+    if (m_count <= 0)
+        return false;
+    m_byName.clear();
+    for (size_t i = 0; i < m_items.size(); ++i)
+        m_byName[ShellNameKey(m_items[i].name)].push_back(static_cast<int>(i));
     return true;
 }
 
@@ -77,7 +73,7 @@ int CFolderViewRestoreAccess::NextCandidate(const IconRecord& record, int after)
         return -1;
     const std::vector<int>& candidates = bucket->second;
     for (auto it = std::upper_bound(candidates.begin(), candidates.end(), after); it != candidates.end(); ++it) {
-        if (ShellNamesEqual(m_items[*it].name.c_str(), record.Name.c_str()))
+        if (ShellNamesEqual(m_items[static_cast<size_t>(*it)].name, record.Name.c_str()))
             return *it;
     }
     return -1;
@@ -85,17 +81,27 @@ int CFolderViewRestoreAccess::NextCandidate(const IconRecord& record, int after)
 
 CRestoreAccess::Identity CFolderViewRestoreAccess::ReadIdentity(int candidate, CWideString& text)
 {
-    text = m_items[candidate].parsingName.c_str();
+    text = m_items[static_cast<size_t>(candidate)].parsingName;
     return Identity::Text;
 }
 
 bool CFolderViewRestoreAccess::Place(int candidate, POINT pt)
 {
-    const CurrentItem& item = m_items[candidate];
-    const bool inPlace = item.position.x == pt.x && item.position.y == pt.y;
-    auto known = m_moveOf.find(candidate);
-    if (known != m_moveOf.end()) {
-        Move& move = m_moves[known->second];
+    CDesktopItem& item = m_items[static_cast<size_t>(candidate)];
+    // Where the view put an item moved out of the way is read, not assumed.
+    bool known = true;
+    if (m_movedAside[static_cast<size_t>(candidate)]) {
+        POINT now = {};
+        known = SUCCEEDED(m_pair.View()->GetItemPosition(item.child.Get(), &now));
+        if (known) {
+            item.position = now;
+            m_movedAside[static_cast<size_t>(candidate)] = false;
+        }
+    }
+    const bool inPlace = known && item.position.x == pt.x && item.position.y == pt.y;
+    auto listed = m_moveOf.find(candidate);
+    if (listed != m_moveOf.end()) {
+        Move& move = m_moves[listed->second];
         move.target = pt;
         move.active = !inPlace;
     } else if (!inPlace) {
@@ -112,7 +118,7 @@ void CFolderViewRestoreAccess::Finish()
     for (const Move& move : m_moves) {
         if (!move.active)
             continue;
-        children.push_back(m_items[move.candidate].child.Get());
+        children.push_back(m_items[static_cast<size_t>(move.candidate)].child.Get());
         points.push_back(move.target);
     }
     const int count = static_cast<int>(children.size());

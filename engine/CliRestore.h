@@ -7,11 +7,13 @@
 #include "engine/RestoreAccess.h"
 
 // The command-line tool's side of the restore: calls on the shell's desktop
-// folder view from another process. Candidates are the items of the current
-// item list whose display name equals the record's Name, letter case
-// ignored as the list view ignores it; the identity text is the parsing name. An item that a non-legacy
-// record takes is claimed. Placements are gathered and made with one call at
-// the end, one entry per item (the later record wins).
+// folder view from another process, where every call is a round trip. The
+// desktop items are read once, by the unmatched item scan, and that list
+// serves the moves out of the way and the placement too. Candidates are the
+// items whose display name equals the record's Name, letter case ignored as
+// the list view ignores it; the identity text is the parsing name. An item
+// that a non-legacy record takes is claimed. Placements are gathered and made
+// with one call at the end, one entry per item (the later record wins).
 class CFolderViewRestoreAccess : public CRestoreAccess
 {
 public:
@@ -29,7 +31,8 @@ public:
     bool ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched) override;
     bool ItemRect(int index, SIZE spacing, RECT& rect) override;
     void MoveItem(int index, POINT cell) override;
-    // Reads the current item list; false when the view holds no item.
+    // Uses the item list of the scan (reads it when the scan could not);
+    // false when the view holds no item.
     bool BeginPlacement() override;
     int NextCandidate(const IconRecord& record, int after) override;
     Identity ReadIdentity(int candidate, CWideString& text) override;
@@ -43,13 +46,6 @@ public:
     int Moved() const { return m_moved; }
 
 private:
-    struct CurrentItem
-    {
-        CItemIdList child;
-        std::wstring name;
-        std::wstring parsingName;
-        POINT position;
-    };
     struct Move
     {
         int candidate;
@@ -57,13 +53,17 @@ private:
         bool active;
     };
 
+    bool ReadItems();
+
     const CDesktopViewPair& m_pair;
     const wchar_t* m_source;
     CFolderFlagSwitch m_flags;
-    // An unmatched item read by ItemRect, kept for the MoveItem that follows.
-    CItemIdList m_aside;
-    int m_asideIndex = -1;
-    std::vector<CurrentItem> m_items;
+    // The desktop items in view order, read once; an item moved out of the
+    // way is marked, and its position read again when a record takes it.
+    std::vector<CDesktopItem> m_items;
+    std::vector<bool> m_movedAside;
+    bool m_read = false;
+    int m_count = 0;
     // Items by the key of their display name (ShellNameKey), ascending.
     std::unordered_map<std::string, std::vector<int>> m_byName;
     std::vector<Move> m_moves;

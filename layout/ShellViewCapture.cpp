@@ -9,17 +9,15 @@ bool CShellViewCapture::Ready() const
 
 int CShellViewCapture::Run(CRecordSink& sink)
 {
-    if (!Ready())
+    if (!m_pair.View() || !m_pair.Folder())
         return 0;
-    int count = 0;
-    if (FAILED(DesktopItemCount(m_pair, count)) || count <= 0)
+    CDesktopItemWalk walk(m_pair, true);
+    if (!walk.Start() || walk.Count() <= 0)
         return 0;
 
     int written = 0;
     CDesktopItem item;
-    for (int index = 0; index < count; ++index) {
-        if (!ReadDesktopItem(m_pair, index, true, item))
-            continue;
+    while (walk.Next(item)) {
         POINT pt = item.position;
         IconRecord record;
         record.Monitor = m_display.LookupMonitor(pt);
@@ -27,7 +25,7 @@ int CShellViewCapture::Run(CRecordSink& sink)
         record.Path = item.parsingName;
         record.XCoord = pt.x;
         record.YCoord = pt.y;
-        record.Index = index + 1;
+        record.Index = item.index + 1;
         item.child.Reset();
         sink.Put(record);
         ++written;

@@ -160,13 +160,106 @@ HRESULT PositionItems(IFolderView2* view, UINT count, PCUITEMID_CHILD* children,
     return view->SelectAndPositionItems(count, children, const_cast<POINT*>(points), SVSI_POSITIONITEM);
 }
 
-bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched)
+CDesktopItemWalk::~CDesktopItemWalk()
 {
-    unmatched.clear();
-    int count = 0;
-    if (FAILED(DesktopItemCount(pair, count)))
-        return false;
+    FreeChunk();
+}
 
+void CDesktopItemWalk::FreeChunk()
+{
+    for (ULONG i = m_taken; i < m_fetched; ++i)
+        CoTaskMemFree(m_chunk[i]);
+    m_fetched = 0;
+    m_taken = 0;
+}
+
+bool CDesktopItemWalk::Start()
+{
+    FreeChunk();
+    m_enum.Reset();
+    m_enumerated = false;
+    m_enumDone = false;
+    m_ordinal = 0;
+    if (FAILED(DesktopItemCount(m_pair, m_count)))
+        return false;
+    if (m_count <= 0)
+        return true;
+    // The enumerator hands out the items in view order, so its ordinal is the
+    // view index.
+    m_enumerated = SUCCEEDED(m_pair.View()->Items(SVGIO_ALLVIEW, IID_IEnumIDList, m_enum.PutVoid())) && m_enum;
+    return true;
+}
+
+bool CDesktopItemWalk::NextChild(CDesktopItem& item)
+{
+    if (!m_enumerated) {
+        while (m_ordinal < m_count) {
+            const int index = m_ordinal++;
+            if (SUCCEEDED(m_pair.View()->Item(index, item.child.Put())) && item.child) {
+                item.index = index;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (m_taken == m_fetched) {
+        FreeChunk();
+        if (m_enumDone)
+            return false;
+        ULONG fetched = 0;
+        const HRESULT hr = m_enum->Next(kChunk, reinterpret_cast<PITEMID_CHILD*>(m_chunk), &fetched);
+        if (FAILED(hr))
+            fetched = 0;
+        m_fetched = fetched > kChunk ? kChunk : fetched;
+        m_enumDone = hr != S_OK || m_fetched < kChunk;
+        if (m_fetched == 0)
+            return false;
+    }
+    *item.child.Put() = m_chunk[m_taken++];
+    item.index = m_ordinal++;
+    return item.child.Get() != nullptr;
+}
+
+bool CDesktopItemWalk::Next(CDesktopItem& item)
+{
+    for (;;) {
+        if (!NextChild(item)) {
+            if (m_taken < m_fetched || (m_enumerated && !m_enumDone))
+                continue; // a null ID list in the chunk: pass over it
+            item.child.Reset();
+            return false;
+        }
+        item.position = {};
+        ZeroMemory(item.name, sizeof(item.name));
+        ZeroMemory(item.parsingName, sizeof(item.parsingName));
+        if (!ReadName(m_pair.Folder(), item.child.Get(), SHGDN_NORMAL, item.name) ||
+            !ReadName(m_pair.Folder(), item.child.Get(), SHGDN_FORPARSING, item.parsingName))
+            continue;
+        if (m_withPosition && FAILED(m_pair.View()->GetItemPosition(item.child.Get(), &item.position)))
+            continue;
+        return true;
+    }
+}
+
+bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vector<CDesktopItem>& items, int* count)
+{
+    items.clear();
+    if (count)
+        *count = 0;
+    CDesktopItemWalk walk(pair, withPosition);
+    if (!walk.Start())
+        return false;
+    if (count)
+        *count = walk.Count();
+    items.reserve(static_cast<size_t>(walk.Count() > 0 ? walk.Count() : 0));
+    CDesktopItem item;
+    while (walk.Next(item))
+        items.push_back(std::move(item));
+    return true;
+}
+
+std::vector<int> FindUnmatchedItems(const std::vector<CDesktopItem>& items, const CIconRecordArray& records)
+{
     // Only how many records of each exact (Name, Path) are still unclaimed
     // matters, not which of them claims an item.
     std::unordered_map<std::wstring, int> unclaimed;
@@ -179,16 +272,24 @@ bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& re
     for (const IconRecord& record : records)
         ++unclaimed[key(record.Name.c_str(), record.Path.c_str())];
 
-    CDesktopItem item;
-    for (int index = 0; index < count; ++index) {
-        if (!ReadDesktopItem(pair, index, false, item))
-            continue;
-        auto found = unclaimed.find(key(item.name, item.parsingName));
+    std::vector<int> unmatched;
+    for (size_t i = 0; i < items.size(); ++i) {
+        auto found = unclaimed.find(key(items[i].name, items[i].parsingName));
         if (found != unclaimed.end() && found->second > 0)
             --found->second;
         else
-            unmatched.push_back(index);
+            unmatched.push_back(static_cast<int>(i));
     }
-    item.child.Reset();
+    return unmatched;
+}
+
+bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched)
+{
+    unmatched.clear();
+    std::vector<CDesktopItem> items;
+    if (!ReadDesktopItems(pair, false, items, nullptr))
+        return false;
+    for (int at : FindUnmatchedItems(items, records))
+        unmatched.push_back(items[static_cast<size_t>(at)].index);
     return true;
 }

@@ -62,14 +62,58 @@ HRESULT DesktopItemCount(const CDesktopViewPair& pair, int& count);
 // desktop changed since the count was read): such an item is left out.
 bool ReadDesktopItem(const CDesktopViewPair& pair, int index, bool withPosition, CDesktopItem& item);
 
+// Walks the items of the view in view order. Every call on the view crosses
+// into the shell's process, so the ID lists come from the view's item
+// enumerator (IFolderView::Items), many with one call; a view without one is
+// read with one Item call per index. Each item then costs its two names and,
+// withPosition, its position. Items that cannot be read whole are left out.
+class CDesktopItemWalk
+{
+public:
+    CDesktopItemWalk(const CDesktopViewPair& pair, bool withPosition) : m_pair(pair), m_withPosition(withPosition) {}
+    ~CDesktopItemWalk();
+    CDesktopItemWalk(const CDesktopItemWalk&) = delete;
+    CDesktopItemWalk& operator=(const CDesktopItemWalk&) = delete;
+
+    // Reads the item count; false when the view cannot count its items.
+    bool Start();
+    int Count() const { return m_count; }
+    // The next item read whole; false after the last.
+    bool Next(CDesktopItem& item);
+
+private:
+    bool NextChild(CDesktopItem& item);
+    void FreeChunk();
+
+    static constexpr ULONG kChunk = 256;
+    const CDesktopViewPair& m_pair;
+    const bool m_withPosition;
+    int m_count = 0;
+    int m_ordinal = 0;
+    bool m_enumerated = false;
+    CComRef<IEnumIDList> m_enum;
+    PITEMID_CHILD m_chunk[kChunk] = {};
+    ULONG m_fetched = 0;
+    ULONG m_taken = 0;
+    bool m_enumDone = false;
+};
+
+// Every item of the view read whole, in view order; count gets the view's
+// item count. False when the view cannot count its items.
+bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vector<CDesktopItem>& items, int* count);
+
+// Positions in items, ascending, of the items whose display name and parsing
+// name equal the Name and Path of no record still unclaimed, letter case
+// counting.
+std::vector<int> FindUnmatchedItems(const std::vector<CDesktopItem>& items, const CIconRecordArray& records);
+
 // Width and height of one icon cell.
 bool ReadCellSpacing(IFolderView2* view, SIZE& spacing);
 // Moves the items with one call (SVSI_POSITIONITEM).
 HRESULT PositionItems(IFolderView2* view, UINT count, PCUITEMID_CHILD* children, const POINT* points);
 
-// Indices, ascending, of the items whose display name and parsing name equal
-// the Name and Path of no record still unclaimed, letter case counting. False
-// when the view cannot count its items.
+// View indices, ascending, of the items that no record claims (see
+// FindUnmatchedItems). False when the view cannot count its items.
 bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched);
 
 // The capture of the desktop through the view pair, for the writers.
