@@ -41,8 +41,13 @@ public:
     STDMETHODIMP_(void) ClientGetSize(REFGUID, REFIID, ULONG* size) override { *size = 0; }
     STDMETHODIMP_(void) ClientFillBuffer(REFGUID, REFIID, ULONG* size, void*) override { *size = 0; }
     STDMETHODIMP_(void) ClientNotify(REFGUID, REFIID, ULONG, void*, DWORD, HRESULT) override {}
-    STDMETHODIMP_(void) ServerNotify(REFGUID, REFIID riid, ULONG, void*, DWORD) override
+    STDMETHODIMP_(void) ServerNotify(REFGUID, REFIID, ULONG, void*, DWORD) override {}
+    // Called once for every call the host answers, when the reply is made.
+    // (ServerNotify would do on Windows, but Wine calls it only for calls
+    // that carry data of a client's hook.)
+    STDMETHODIMP_(void) ServerGetSize(REFGUID, REFIID riid, HRESULT, ULONG* size) override
     {
+        *size = 0;
         InterlockedIncrement(&m_counts->total);
         if (riid == IID_IFolderView || riid == IID_IFolderView2 || riid == IID_IShellView)
             InterlockedIncrement(&m_counts->view);
@@ -55,7 +60,6 @@ public:
         else
             InterlockedIncrement(&m_counts->other);
     }
-    STDMETHODIMP_(void) ServerGetSize(REFGUID, REFIID, HRESULT, ULONG* size) override { *size = 0; }
     STDMETHODIMP_(void) ServerFillBuffer(REFGUID, REFIID, ULONG* size, void*, HRESULT) override { *size = 0; }
 
 private:
