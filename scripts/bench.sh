@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds, then runs the restore benchmark on the desktop host under Wine:
-# 1,000 icons (or the number given) on a 3840 x 2160 desktop; a second
-# argument "shell" leaves out the command-line figures.
+# Builds, then runs the benchmark on the desktop host under Wine on a
+# 3840 x 2160 desktop: floors, both restore engines, OstrelCli.exe as its own
+# process against deskhost.exe, layout files; for 100, 300 and 1,000 icons,
+# or the numbers given. A first argument "across" keeps only the
+# cross-process figures.
 source "$(dirname "$0")/wine-env.sh"
 ostrel_build --target restore_bench
 ostrel_start_wine 3840x2160
