@@ -1,9 +1,10 @@
 #include "layout/LayoutFile.h"
+#include "layout/ProfileFile.h"
 #include <cstdio>
 #include <cwchar>
 #include <cwctype>
-#include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -84,31 +85,6 @@ std::wstring ProfileValue(const wchar_t* text)
         return text;
     return L"\"" + std::wstring(text) + L"\"";
 }
-
-// Writes the keys of a layout file's sections. This writer goes through the
-// system's profile functions, one call per key, so the spacing of the file is
-// theirs; another writer may take its place as long as it gives the same bytes.
-class CProfileWriter
-{
-public:
-    explicit CProfileWriter(const wchar_t* path) : m_path(path) {}
-
-    bool Write(const wchar_t* section, const wchar_t* key, const wchar_t* value)
-    {
-        return WritePrivateProfileStringW(section, key, value, m_path) != FALSE;
-    }
-
-    // Hands everything to the file before it is moved.
-    void Finish()
-    {
-        // All three null flushes the profile functions' cache of the file
-        // (and reports FALSE by design).
-        WritePrivateProfileStringW(nullptr, nullptr, nullptr, m_path);
-    }
-
-private:
-    const wchar_t* m_path;
-};
 
 class CFileSink : public CRecordSink
 {
@@ -201,18 +177,6 @@ private:
     std::wstring m_path;
 };
 
-CWideString ReadProfileText(const wchar_t* section, const wchar_t* key, const wchar_t* path)
-{
-    wchar_t text[kNameBufferChars] = {};
-    GetPrivateProfileStringW(section, key, L"", text, kNameBufferChars, path);
-    return CWideString(text);
-}
-
-int ReadProfileInt(const wchar_t* section, const wchar_t* key, int defaultValue, const wchar_t* path)
-{
-    return static_cast<int>(GetPrivateProfileIntW(section, key, defaultValue, path));
-}
-
 IconRecord LegacyRecord(const CWideString& name, int x, int y)
 {
     IconRecord record;
@@ -226,20 +190,20 @@ IconRecord LegacyRecord(const CWideString& name, int x, int y)
 
 // Current format: sections "Icon%04d" with Path and Monitor. The ordinal of a
 // section in the file is the record's Index; every section counts.
-void ReadCurrentFormat(const wchar_t* names, const wchar_t* path, const CDisplayConfig& display,
-                       CIconRecordArray& records)
+void ReadCurrentFormat(const CProfileReader& file, const std::vector<const wchar_t*>& names,
+                       const CDisplayConfig& display, CIconRecordArray& records)
 {
     int ordinal = 0;
-    for (const wchar_t* section = names; *section; section += std::wcslen(section) + 1) {
+    for (const wchar_t* section : names) {
         ++ordinal;
-        const CWideString name = ReadProfileText(section, L"Name", path);
+        const CWideString name = file.Text(section, L"Name", kNameBufferChars);
         if (name.IsAbsent())
             continue;
-        const CWideString iconPath = ReadProfileText(section, L"Path", path);
-        const int legacy = ReadProfileInt(section, L"Legacy", 0, path);
-        const int x = ReadProfileInt(section, L"XCoord", 0, path);
-        const int y = ReadProfileInt(section, L"YCoord", 0, path);
-        const int monitor = ReadProfileInt(section, L"Monitor", -1, path);
+        const CWideString iconPath = file.Text(section, L"Path", kNameBufferChars);
+        const int legacy = file.Int(section, L"Legacy", 0);
+        const int x = file.Int(section, L"XCoord", 0);
+        const int y = file.Int(section, L"YCoord", 0);
+        const int monitor = file.Int(section, L"Monitor", -1);
         if (legacy != 0) {
             records.push_back(LegacyRecord(name, x, y));
             continue;
@@ -260,15 +224,15 @@ void ReadCurrentFormat(const wchar_t* names, const wchar_t* path, const CDisplay
 
 // Older format: one section per icon, named by its Path, positions in desktop
 // list view coordinates.
-void ReadOlderFormat(const wchar_t* names, const wchar_t* path, CIconRecordArray& records)
+void ReadOlderFormat(const CProfileReader& file, const std::vector<const wchar_t*>& names, CIconRecordArray& records)
 {
-    for (const wchar_t* section = names; *section; section += std::wcslen(section) + 1) {
-        const CWideString name = ReadProfileText(section, L"Name", path);
+    for (const wchar_t* section : names) {
+        const CWideString name = file.Text(section, L"Name", kNameBufferChars);
         if (name.IsAbsent())
             continue;
-        const int legacy = ReadProfileInt(section, L"Legacy", 0, path);
-        const int x = ReadProfileInt(section, L"XCoord", 0, path);
-        const int y = ReadProfileInt(section, L"YCoord", 0, path);
+        const int legacy = file.Int(section, L"Legacy", 0);
+        const int x = file.Int(section, L"XCoord", 0);
+        const int y = file.Int(section, L"YCoord", 0);
         if (legacy != 0) {
             records.push_back(LegacyRecord(name, x, y));
             continue;
@@ -293,7 +257,7 @@ FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, 
     if (!capture.Ready())
         return FileSaveResult::Unreachable;
 
-    // The profile functions take no longer paths.
+    // No longer paths, as when the profile functions wrote layout files.
     const std::wstring file = FullPath(path);
     if (file.size() >= MAX_PATH || !CanReplace(file))
         return FileSaveResult::CannotCreate;
@@ -307,12 +271,11 @@ FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, 
         capture.Run(sink);
     } catch (...) {
         // Out of memory half way: the layout file stays as it was.
-        writer.Finish();
         return FileSaveResult::Failed;
     }
     const bool complete = !sink.Failed() && sink.Count() > 0 &&
-        writer.Write(kVersionSection, kVersionKey, CWideString::Format(L"%d", static_cast<int>(kFormatVersion)).c_str());
-    writer.Finish();
+        writer.Write(kVersionSection, kVersionKey, CWideString::Format(L"%d", static_cast<int>(kFormatVersion)).c_str()) &&
+        writer.Finish();
     if (sink.Failed())
         return FileSaveResult::Failed;
     if (sink.Count() == 0)
@@ -332,22 +295,23 @@ bool ReadLayoutFile(const wchar_t* path, const CDisplayConfig& display, CIconRec
     if (!path || !*path)
         return false;
 
-    const std::wstring file = FullPath(path);
-    std::unique_ptr<wchar_t[]> names(new wchar_t[kSectionNamesChars]());
-    const DWORD got = GetPrivateProfileSectionNamesW(names.get(), kSectionNamesChars, file.c_str());
-    if (got == 0 || got == kSectionNamesChars - 2)
+    // Read once: the profile functions would read the whole file again for
+    // every key.
+    CProfileReader file;
+    std::vector<const wchar_t*> names;
+    if (!file.Load(FullPath(path).c_str()) || !file.SectionNames(kSectionNamesChars, names))
         return false;
 
-    int version = ReadProfileInt(kVersionSection, kVersionKey, -1, file.c_str());
+    int version = file.Int(kVersionSection, kVersionKey, -1);
     if (version == -1)
-        version = ReadProfileInt(L"", kVersionKey, -1, file.c_str());
+        version = file.Int(L"", kVersionKey, -1);
 
     if (version == static_cast<int>(kFormatVersion)) {
         if (currentFormat)
             *currentFormat = true;
-        ReadCurrentFormat(names.get(), file.c_str(), display, records);
+        ReadCurrentFormat(file, names, display, records);
     } else {
-        ReadOlderFormat(names.get(), file.c_str(), records);
+        ReadOlderFormat(file, names, records);
     }
     return !records.empty();
 }
