@@ -76,6 +76,28 @@ TEST_F(ShellViewAccessTest, EnumerationSkipsItemsThatCannotBeRead)
     EXPECT_TRUE(unmatched.empty());
 }
 
+// The ID lists come from the view's enumerator in chunks of 256: every item,
+// once, in view order, across the chunk boundary.
+TEST_F(ShellViewAccessTest, WalkReadsEveryItemOnceInViewOrder)
+{
+    std::vector<DeskIcon> icons;
+    for (int i = 0; i < 300; ++i)
+        icons.push_back({ L"walk " + std::to_wstring(i) + L".txt", { 21 + 75 * (i / 14), 2 + 75 * (i % 14) } });
+    Start(icons, [] { DeskHostOptions o; o.width = 3000; o.height = 1100; return o; }());
+    CDesktopViewPair pair;
+    ASSERT_TRUE(pair.Open());
+    std::vector<CDesktopItem> items;
+    int count = 0;
+    ASSERT_TRUE(ReadDesktopItems(pair, true, items, &count));
+    EXPECT_EQ(300, count);
+    ASSERT_EQ(300u, items.size());
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_EQ(i, items[static_cast<size_t>(i)].index);
+        EXPECT_EQ(host.Label(i), items[static_cast<size_t>(i)].name);
+        EXPECT_EQ(host.Position(i), items[static_cast<size_t>(i)].position);
+    }
+}
+
 // An item is claimed by the first unclaimed record with its exact display
 // name and parsing name.
 TEST_F(ShellViewAccessTest, UnmatchedItemScanComparesNameAndPathExactly)
