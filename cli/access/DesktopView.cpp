@@ -184,9 +184,11 @@ bool CDesktopItemWalk::Start()
         return false;
     if (m_count <= 0)
         return true;
-    // The enumerator hands out the items in view order, so its ordinal is the
-    // view index.
-    m_enumerated = SUCCEEDED(m_pair.View()->Items(SVGIO_ALLVIEW, IID_IEnumIDList, m_enum.PutVoid())) && m_enum;
+    // In view order, so that the enumerator's ordinal is the view index
+    // (without the flag the selected item comes first).
+    m_enumerated =
+        SUCCEEDED(m_pair.View()->Items(SVGIO_ALLVIEW | SVGIO_FLAG_VIEWORDER, IID_IEnumIDList, m_enum.PutVoid())) &&
+        m_enum;
     return true;
 }
 

@@ -1,10 +1,11 @@
 #include "HostObjects.h"
+#include <commctrl.h>
 #include <vector>
 
 namespace {
 
 // The view's items as IFolderView::Items hands them out: a snapshot of their
-// child ID lists, in view order, taken when the enumerator is made.
+// child ID lists, taken when the enumerator is made.
 class CHostItemEnum final : public IEnumIDList
 {
 public:
@@ -83,12 +84,23 @@ private:
 
 } // namespace
 
-HRESULT CreateHostItemEnum(CDeskHostImpl& host, REFIID riid, void** ppv)
+HRESULT CreateHostItemEnum(CDeskHostImpl& host, UINT flags, REFIID riid, void** ppv)
 {
     std::vector<PITEMID_CHILD> items;
     const int count = host.Count();
     items.reserve(static_cast<size_t>(count > 0 ? count : 0));
+    // As on Windows, the selected items come first unless the caller asks
+    // for the view's order.
+    const bool viewOrder = (flags & SVGIO_FLAG_VIEWORDER) != 0;
+    std::vector<int> order;
+    std::vector<int> rest;
     for (int i = 0; i < count; ++i) {
+        const bool selected =
+            !viewOrder && (host.SendInternal(LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED);
+        (selected ? order : rest).push_back(i);
+    }
+    order.insert(order.end(), rest.begin(), rest.end());
+    for (int i : order) {
         if (LPCITEMIDLIST own = host.ItemIdList(i))
             items.push_back(static_cast<PITEMID_CHILD>(ILClone(own)));
     }

@@ -201,4 +201,4 @@ private:
 };
 
 // The enumerator of the view's items (IFolderView::Items with SVGIO_ALLVIEW).
-HRESULT CreateHostItemEnum(CDeskHostImpl& host, REFIID riid, void** ppv);
+HRESULT CreateHostItemEnum(CDeskHostImpl& host, UINT flags, REFIID riid, void** ppv);

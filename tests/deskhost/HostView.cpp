@@ -173,7 +173,7 @@ STDMETHODIMP CHostView::Items(UINT flags, REFIID riid, void** ppv)
     // enumerator, and the fault reaches them.
     if (m_host->faults.failItemAt >= 0)
         return E_FAIL;
-    return CreateHostItemEnum(*m_host, riid, ppv);
+    return CreateHostItemEnum(*m_host, flags, riid, ppv);
 }
 
 STDMETHODIMP CHostView::GetSelectionMarkedItem(int* index)

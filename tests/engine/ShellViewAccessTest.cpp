@@ -1,4 +1,5 @@
 #include "tests/engine/EngineFixture.h"
+#include <commctrl.h>
 #include "cli/access/CliContext.h"
 #include "cli/access/DesktopView.h"
 
@@ -77,13 +78,14 @@ TEST_F(ShellViewAccessTest, EnumerationSkipsItemsThatCannotBeRead)
 }
 
 // The ID lists come from the view's enumerator in chunks of 256: every item,
-// once, in view order, across the chunk boundary.
+// once, in view order (a selected item too), across the chunk boundary.
 TEST_F(ShellViewAccessTest, WalkReadsEveryItemOnceInViewOrder)
 {
     std::vector<DeskIcon> icons;
     for (int i = 0; i < 300; ++i)
         icons.push_back({ L"walk " + std::to_wstring(i) + L".txt", { 21 + 75 * (i / 14), 2 + 75 * (i % 14) } });
     Start(icons, [] { DeskHostOptions o; o.width = 3000; o.height = 1100; return o; }());
+    ListView_SetItemState(host.ListView(), 150, LVIS_SELECTED, LVIS_SELECTED);
     CDesktopViewPair pair;
     ASSERT_TRUE(pair.Open());
     std::vector<CDesktopItem> items;
