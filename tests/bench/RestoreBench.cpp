@@ -505,18 +505,23 @@ int wmain(int argc, wchar_t** argv)
         const double lvSetRead = g_table.Get("floor: list view, N sets + N reads", n);
         const double lvRead = g_table.Get("floor: list view, N reads", n);
         const double cross = g_table.Get("floor: across processes, N reads + 1 move of N", n);
-        auto ratio = [](double value, double floor) { return floor > 0 ? value / floor : 0; };
-        g_table.Set("ratio: shell restore / folder-view floor", "x", n,
+        // Figures left out of the run have no ratio.
+        auto setRatio = [n](const char* name, const char* unit, int, double value, bool) {
+            if (value >= 0)
+                g_table.Set(name, unit, n, value, false);
+        };
+        auto ratio = [](double value, double floor) { return floor > 0 && value > 0 ? value / floor : -1; };
+        setRatio("ratio: shell restore / folder-view floor", "x", n,
                     ratio(g_table.Get("shell extension restore", n), fvSetRead), false);
-        g_table.Set("ratio: shell restore / list-view floor", "x", n,
+        setRatio("ratio: shell restore / list-view floor", "x", n,
                     ratio(g_table.Get("shell extension restore", n), lvSetRead), false);
-        g_table.Set("ratio: shell settled / folder-view reads floor", "x", n,
+        setRatio("ratio: shell settled / folder-view reads floor", "x", n,
                     ratio(g_table.Get("shell extension restore, settled", n), fvRead), false);
-        g_table.Set("ratio: shell settled / list-view reads floor", "x", n,
+        setRatio("ratio: shell settled / list-view reads floor", "x", n,
                     ratio(g_table.Get("shell extension restore, settled", n), lvRead), false);
-        g_table.Set("ratio: OstrelCli restore / cross-process floor", "x", n,
+        setRatio("ratio: OstrelCli restore / cross-process floor", "x", n,
                     ratio(g_table.Get("OstrelCli restore (store), all misplaced", n), cross), false);
-        g_table.Set("ratio: OstrelCli restore less process start / floor", "x", n,
+        setRatio("ratio: OstrelCli restore less process start / floor", "x", n,
                     ratio(g_table.Get("OstrelCli restore (store), all misplaced", n) -
                               g_table.Get("OstrelCli.exe /? (process start and end)", n),
                           cross),
