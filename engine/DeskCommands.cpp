@@ -2,6 +2,7 @@
 #include <cwchar>
 #include "engine/DeskListView.h"
 #include "engine/DeskViewObjects.h"
+#include "engine/ShellExtStrings.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ HWND FindListViewOrWarn(const CDeskContext& context)
 {
     HWND listView = FindDesktopListView();
     if (!listView)
-        context.ShowMessage(context.Text(112), MB_OKCANCEL | MB_ICONWARNING);
+        context.ShowMessage(context.Text(IDS_NO_LISTVIEW), MB_OKCANCEL | MB_ICONWARNING);
     return listView;
 }
 
@@ -40,7 +41,7 @@ void HighlightLayout(CDeskContext& context, HWND listView, const wchar_t* name)
                                 &currentFormat);
     context.currentFormat = currentFormat;
     if (read <= 0) {
-        context.ShowMessage(CWideString::Format(context.Text(113), name).c_str(), MB_ICONEXCLAMATION);
+        context.ShowMessage(CWideString::Format(context.Text(IDS_NO_ICON_INFO), name).c_str(), MB_ICONEXCLAMATION);
         return;
     }
     const CDeskListView view(listView);

@@ -16,6 +16,10 @@ struct CDeskSettings
     DWORD forceVisible = 0;
 };
 
+// The layout flavor of the shell extension: texts from the string table of
+// resources, which must be the shell extension's.
+CLayoutFlavor ShellExtFlavor(HINSTANCE resources);
+
 // The state that the shell extension's commands share: one per context menu
 // handler object. The handler derives from it.
 class CDeskContext

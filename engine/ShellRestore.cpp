@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include "engine/DeskCommands.h"
 #include "engine/RestoreEngine.h"
+#include "engine/ShellExtStrings.h"
 #include "engine/ShellNames.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
@@ -110,7 +111,7 @@ int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* so
         return 0;
     context.currentFormat = currentFormat;
     if (!read) {
-        context.ShowMessage(CWideString::Format(context.Text(113), source).c_str(), MB_ICONEXCLAMATION);
+        context.ShowMessage(CWideString::Format(context.Text(IDS_NO_ICON_INFO), source).c_str(), MB_ICONEXCLAMATION);
         return 0;
     }
 
@@ -130,7 +131,7 @@ int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* so
     // The restore still counts as done (the caller opens no dialog), but the
     // user learns that the desktop did not take every position.
     if (outcome.misplaced > 0)
-        context.ShowMessage(CWideString::Format(context.Text(140), outcome.misplaced, source).c_str(),
+        context.ShowMessage(CWideString::Format(context.Text(IDS_MISPLACED), outcome.misplaced, source).c_str(),
                             MB_ICONEXCLAMATION);
     return 1;
 }

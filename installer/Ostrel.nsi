@@ -1,6 +1,6 @@
 ; Installer of Ostrel for 64-bit Windows. Built by makensis from the stripped
 ; binaries in STAGE:
-;   makensis -DVERSION=1.7.2.083 -DFILEVERSION=1.7.2.83 -DSTAGE=<folder> -DOUTFILE=<setup.exe> Ostrel.nsi
+;   makensis -DVERSION=<a.b.c.ddd> -DFILEVERSION=<a.b.c.d> -DSTAGE=<folder> -DOUTFILE=<setup.exe> Ostrel.nsi
 ; Silent install: setup.exe /S [/D=<folder>]; silent removal: uninstall.exe /S.
 
 !ifndef VERSION | FILEVERSION | STAGE | OUTFILE

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include "layout/Version.h"
 
 // The two deliverables share the layout code but differ in a few texts,
 // resource ids and access rights. Each passes its own flavor.
@@ -16,12 +17,5 @@ struct CLayoutFlavor
     const wchar_t* fileHeader;// header comment of a layout file, "%s" = version
 };
 
-// Version string written into layout files and shown by both deliverables.
-constexpr const wchar_t* kOstrelVersion = L"1.7.2.083";
 // Marks the current form of a layout in the registry and in layout files.
 constexpr DWORD kFormatVersion = 0x332E534F;
-
-// Flavors with the resource ids of each deliverable; the caller supplies the
-// module that carries the string table.
-CLayoutFlavor ShellExtFlavor(HINSTANCE resources);
-CLayoutFlavor CliFlavor(HINSTANCE resources);

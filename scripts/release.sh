@@ -14,7 +14,7 @@ cmake -S "$root" -B "$build" \
       -DCMAKE_BUILD_TYPE=Release -DOSTREL_TESTS=OFF -DOSTREL_DIST_DIR="$dist" >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
-version=$(sed -n 's/.*kOstrelVersion = L"\([0-9.]*\)".*/\1/p' "$root/layout/LayoutFlavor.h")
+version=$(sed -n 's/^#define OSTREL_VERSION_TEXT "\([0-9.]*\)".*/\1/p' "$root/layout/Version.h")
 zip=$dist/Ostrel-$version-x64.zip
 setup=$dist/Ostrel-$version-x64-setup.exe
 

@@ -3,10 +3,11 @@
 #include <oaidl.h>
 
 // Identities of the context-menu handler class, its dispatch interface and
-// the type library that describes them (ostrelsx.idl).
-extern const CLSID CLSID_DeskMenu;
-extern const IID IID_IDeskMenu;
-extern const GUID LIBID_TOVAKLib;
+// the type library that describes them. ostrelsx.idl defines them; the build
+// generates their definitions from it (ostrelsx_i.c).
+EXTERN_C const CLSID CLSID_DeskMenu;
+EXTERN_C const IID IID_IDeskMenu;
+EXTERN_C const IID LIBID_TOVAKLib;
 
 constexpr WORD kTypeLibMajor = 1;
 constexpr WORD kTypeLibMinor = 1;

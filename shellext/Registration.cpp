@@ -1,31 +1,65 @@
 #include "shellext/Registration.h"
+#include <list>
+#include <string>
+#include <vector>
 #include "layout/RegKey.h"
+#include "shellext/DeskMenuIds.h"
 
 const wchar_t kModulePathData[] = L"%MODULE%";
 
 namespace {
 
-#define OSTREL_DESKMENU_CLSID L"{7E74422F-2393-11D4-98E0-444553540000}"
-#define OSTREL_DESKMENU_KEY L"CLSID\\" OSTREL_DESKMENU_CLSID
+// Names a class that nothing registers, so folder windows get no items.
+const CLSID kNoFolderHandler = { 0x7E74422F, 0x2393, 0x11D4, { 0x98, 0xE0, 0x44, 0x45, 0x53, 0x54, 0x00, 0x01 } };
 
-const CRegistryEntry kDeskMenuTable[] = {
-    { L"Tovak.DeskMenu.1", nullptr, L"DeskMenu Class", 0 },
-    { L"Tovak.DeskMenu.1\\CLSID", nullptr, OSTREL_DESKMENU_CLSID, 0 },
-    { L"Tovak.DeskMenu", nullptr, L"DeskMenu Class", 0 },
-    { L"Tovak.DeskMenu\\CLSID", nullptr, OSTREL_DESKMENU_CLSID, 0 },
-    { L"Tovak.DeskMenu\\CurVer", nullptr, L"Tovak.DeskMenu.1", 0 },
-    { L"CLSID", nullptr, nullptr, kRegNoRemove },
-    { OSTREL_DESKMENU_KEY, nullptr, L"DeskMenu Class", kRegReplace },
-    { OSTREL_DESKMENU_KEY L"\\ProgID", nullptr, L"Tovak.DeskMenu.1", 0 },
-    { OSTREL_DESKMENU_KEY L"\\VersionIndependentProgID", nullptr, L"Tovak.DeskMenu", 0 },
-    { OSTREL_DESKMENU_KEY L"\\Programmable", nullptr, nullptr, kRegReplace },
-    { OSTREL_DESKMENU_KEY L"\\InprocServer32", nullptr, kModulePathData, 0 },
-    { OSTREL_DESKMENU_KEY L"\\InprocServer32", L"ThreadingModel", L"Apartment", 0 },
-    { OSTREL_DESKMENU_KEY L"\\TypeLib", nullptr, L"{7E744221-2393-11D4-98E0-444553540000}", 0 },
-    // Names a class that nothing registers, so folder windows get no items.
-    { L"Directory\\Background\\Shellex\\ContextMenuHandlers\\DeskMenu", nullptr,
-      L"{7E74422F-2393-11D4-98E0-444553540001}", 0 },
-    { L"DesktopBackground\\Shellex\\ContextMenuHandlers\\DeskMenu", nullptr, OSTREL_DESKMENU_CLSID, 0 },
+std::wstring GuidText(REFGUID guid)
+{
+    wchar_t text[39] = {};
+    StringFromGUID2(guid, text, 39);
+    return text;
+}
+
+// The handler's table, its GUID texts made from the GUIDs themselves.
+class CDeskMenuTable
+{
+public:
+    CDeskMenuTable()
+    {
+        const wchar_t* clsid = Keep(GuidText(CLSID_DeskMenu));
+        const std::wstring classKey = L"CLSID\\" + GuidText(CLSID_DeskMenu);
+        m_entries = {
+            { L"Tovak.DeskMenu.1", nullptr, L"DeskMenu Class", 0 },
+            { L"Tovak.DeskMenu.1\\CLSID", nullptr, clsid, 0 },
+            { L"Tovak.DeskMenu", nullptr, L"DeskMenu Class", 0 },
+            { L"Tovak.DeskMenu\\CLSID", nullptr, clsid, 0 },
+            { L"Tovak.DeskMenu\\CurVer", nullptr, L"Tovak.DeskMenu.1", 0 },
+            { L"CLSID", nullptr, nullptr, kRegNoRemove },
+            { Keep(classKey), nullptr, L"DeskMenu Class", kRegReplace },
+            { Keep(classKey + L"\\ProgID"), nullptr, L"Tovak.DeskMenu.1", 0 },
+            { Keep(classKey + L"\\VersionIndependentProgID"), nullptr, L"Tovak.DeskMenu", 0 },
+            { Keep(classKey + L"\\Programmable"), nullptr, nullptr, kRegReplace },
+            { Keep(classKey + L"\\InprocServer32"), nullptr, kModulePathData, 0 },
+            { Keep(classKey + L"\\InprocServer32"), L"ThreadingModel", L"Apartment", 0 },
+            { Keep(classKey + L"\\TypeLib"), nullptr, Keep(GuidText(LIBID_TOVAKLib)), 0 },
+            { L"Directory\\Background\\Shellex\\ContextMenuHandlers\\DeskMenu", nullptr,
+              Keep(GuidText(kNoFolderHandler)), 0 },
+            { L"DesktopBackground\\Shellex\\ContextMenuHandlers\\DeskMenu", nullptr, clsid, 0 },
+        };
+    }
+    CDeskMenuTable(const CDeskMenuTable&) = delete;
+    CDeskMenuTable& operator=(const CDeskMenuTable&) = delete;
+
+    const std::vector<CRegistryEntry>& Entries() const { return m_entries; }
+
+private:
+    const wchar_t* Keep(std::wstring text)
+    {
+        m_texts.push_back(std::move(text));
+        return m_texts.back().c_str();
+    }
+
+    std::list<std::wstring> m_texts; // stable addresses for the entries
+    std::vector<CRegistryEntry> m_entries;
 };
 
 HRESULT FromStatus(LONG status)
@@ -91,8 +125,9 @@ HRESULT ApplyRegistryTable(const CRegistryEntry* table, size_t count, bool doReg
 
 const CRegistryEntry* DeskMenuRegistryTable(size_t* count)
 {
-    *count = sizeof(kDeskMenuTable) / sizeof(kDeskMenuTable[0]);
-    return kDeskMenuTable;
+    static const CDeskMenuTable s_table;
+    *count = s_table.Entries().size();
+    return s_table.Entries().data();
 }
 
 HRESULT UpdateDeskMenuRegistry(bool doRegister, const wchar_t* modulePath)

@@ -3,6 +3,10 @@
 #include "layout/DisplayConfig.h"
 #include "layout/LayoutFlavor.h"
 
+// The layout flavor of the command-line tool: texts from the string table of
+// resources, which must be OstrelCli.exe's.
+CLayoutFlavor CliFlavor(HINSTANCE resources);
+
 // The process-wide values of the command-line tool.
 struct CCliContext
 {
