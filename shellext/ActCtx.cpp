@@ -1,10 +1,7 @@
 #include "shellext/ActCtx.h"
+#include "engine/ModuleActCtx.h"
 
 namespace {
-
-// The module's manifest for when the loader made no context from it; a
-// module without one runs under whatever context is active.
-constexpr ULONG_PTR kManifestNoStaticImport = 3;
 
 struct CActCtxState
 {
@@ -65,18 +62,9 @@ bool FindContextLocked()
         context = info.hActCtx;
 
     if (!context) {
-        wchar_t path[MAX_PATH] = {};
-        const DWORD length = GetModuleFileNameW(ThisModule(), path, MAX_PATH);
-        if (length == 0 || length >= MAX_PATH) {
-            SetLastError(ERROR_FILE_NOT_FOUND);
-            path[0] = L'\0';
-        }
-        ACTCTXW request = {};
-        request.cbSize = sizeof(request);
-        request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
-        request.lpSource = path;
-        request.lpResourceName = MAKEINTRESOURCEW(kManifestNoStaticImport);
-        HANDLE made = path[0] ? CreateActCtxW(&request) : INVALID_HANDLE_VALUE;
+        // The loader made no context from the module's manifest: make one
+        // from it. A module without one runs under whatever context is active.
+        HANDLE made = CreateModuleActCtx(ThisModule());
         if (made == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
             if (!IsMissingManifestError(error))

@@ -10,7 +10,7 @@
 
 // Type library and manifest.
 #define IDR_TYPELIB           1
-#define IDR_MANIFEST          2
+#define IDR_MANIFEST          ISOLATIONAWARE_MANIFEST_RESOURCE_ID
 
 // Custom Save/Restore dialog.
 #define IDD_CUSTOM            202

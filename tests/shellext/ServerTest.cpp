@@ -5,6 +5,7 @@
 #include <oleauto.h>
 #include <set>
 #include <string>
+#include "engine/ModuleActCtx.h"
 #include "shellext/DeskMenuIds.h"
 #include "tests/shellext/ShellExtFixture.h"
 
@@ -100,6 +101,13 @@ TEST_F(ServerTest, CarriesTypeLibraryManifestVersionStringsAndDialogs)
     EXPECT_NE(Resource(dll.Module(), RT_MANIFEST, 2).find(
                   "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
+    // The context that the dialogs and the version probe fall back on is made
+    // from that manifest; a module without one gets none.
+    const HANDLE context = CreateModuleActCtx(dll.Module());
+    EXPECT_NE(context, INVALID_HANDLE_VALUE);
+    if (context != INVALID_HANDLE_VALUE)
+        ReleaseActCtx(context);
+    EXPECT_EQ(CreateModuleActCtx(GetModuleHandleW(nullptr)), INVALID_HANDLE_VALUE);
     const wchar_t version[] = L"1.7.2.083";
     EXPECT_NE(Resource(dll.Module(), RT_VERSION, 1).find(std::string(reinterpret_cast<const char*>(version), sizeof(version))),
               std::string::npos);
