@@ -1,26 +1,9 @@
 #include "engine/ComCtlVersion.h"
 #include <shlwapi.h>
 #include "engine/ModuleActCtx.h"
+#include "layout/Owners.h"
 
 namespace {
-
-// Owns a loaded library.
-class CLibrary
-{
-public:
-    explicit CLibrary(const wchar_t* name) : m_module(LoadLibraryW(name)) {}
-    ~CLibrary()
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-    }
-    CLibrary(const CLibrary&) = delete;
-    CLibrary& operator=(const CLibrary&) = delete;
-    HMODULE Get() const { return m_module; }
-
-private:
-    HMODULE m_module;
-};
 
 CommonControlsProbe g_probe = nullptr;
 
@@ -36,7 +19,7 @@ DWORD ProbeCommonControlsVersion(HMODULE manifestModule)
     if (g_probe)
         return g_probe(manifestModule);
     CModuleActCtxScope scope(manifestModule);
-    CLibrary comctl(L"ComCtl32.dll");
+    CModule comctl(L"ComCtl32.dll");
     if (!comctl.Get())
         return 0;
     auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(

@@ -17,20 +17,9 @@ CDeskContext::CDeskContext(HINSTANCE resources)
 {
 }
 
-CDeskContext::~CDeskContext()
-{
-    SetSiteUnknown(nullptr);
-}
-
 void CDeskContext::SetSiteUnknown(IUnknown* site)
 {
-    if (site == m_site)
-        return;
-    if (site)
-        site->AddRef();
-    if (m_site)
-        m_site->Release();
-    m_site = site;
+    m_site.Assign(site);
 }
 
 const wchar_t* CDeskContext::Text(UINT id) const

@@ -3,6 +3,7 @@
 #include <unknwn.h>
 #include "layout/DisplayConfig.h"
 #include "layout/LayoutFlavor.h"
+#include "layout/Owners.h"
 
 // The seven settings of the shell extension, in their stored order.
 struct CDeskSettings
@@ -26,7 +27,7 @@ class CDeskContext
 {
 public:
     explicit CDeskContext(HINSTANCE resources);
-    virtual ~CDeskContext();
+    virtual ~CDeskContext() = default;
     CDeskContext(const CDeskContext&) = delete;
     CDeskContext& operator=(const CDeskContext&) = delete;
 
@@ -38,9 +39,9 @@ public:
     CDeskSettings settings;
     HWND owner = nullptr;            // owner of every message box of the commands
 
-    // The site that the shell gave the handler (counted reference).
+    // The site that the shell gave the handler (a reference of our own).
     void SetSiteUnknown(IUnknown* site);
-    IUnknown* SiteUnknown() const { return m_site; }
+    IUnknown* SiteUnknown() const { return m_site.Get(); }
 
     // Loads a string of the module's string table (three rotating buffers).
     const wchar_t* Text(UINT id) const;
@@ -53,5 +54,5 @@ public:
     static void SetMessageBoxFunction(MessageBoxFn fn);
 
 private:
-    IUnknown* m_site = nullptr;
+    CComRef<IUnknown> m_site;
 };

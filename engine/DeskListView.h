@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <shobjidl.h>
 #include <vector>
-#include "engine/ComOwners.h"
+#include "layout/Owners.h"
 #include "layout/IconRecord.h"
 
 // The desktop list view seen from inside the shell process: every operation

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <shobjidl.h>
-#include "engine/ComOwners.h"
+#include "layout/Owners.h"
 #include "engine/DeskContext.h"
 
 // The shell's objects for the desktop as the shell extension reaches them:

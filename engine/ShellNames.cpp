@@ -1,7 +1,7 @@
 #include "engine/ShellNames.h"
 #include <shlobj.h>
 #include <shlwapi.h>
-#include "engine/ComOwners.h"
+#include "layout/Owners.h"
 
 bool ItemDisplayName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags, CWideString& name)
 {

@@ -2,6 +2,7 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include "layout/Owners.h"
 #include "layout/RegKey.h"
 #include "layout/ResText.h"
 
@@ -164,13 +165,11 @@ private:
     {
         if (pid == 0)
             return false;
-        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        const CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
         if (!process)
             return GetLastError() != ERROR_INVALID_PARAMETER;
         DWORD code = 0;
-        const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-        CloseHandle(process);
-        return running;
+        return GetExitCodeProcess(process.Get(), &code) && code == STILL_ACTIVE;
     }
 
     CWideString m_parentPath;

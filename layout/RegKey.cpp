@@ -37,16 +37,13 @@ bool CRegKey::Open()
     m_status = status;
     if (status != ERROR_SUCCESS)
         return false;
-    m_key = key;
+    *m_key.Put() = key;
     return true;
 }
 
 void CRegKey::Close()
 {
-    if (m_key) {
-        RegCloseKey(m_key);
-        m_key = nullptr;
-    }
+    m_key.Reset();
 }
 
 bool CRegKey::Descend(const wchar_t* subkey)
@@ -79,7 +76,7 @@ bool CRegKey::DeleteSubKey(const wchar_t* name)
 {
     if (!m_key)
         return false;
-    m_status = SHDeleteKeyW(m_key, name);
+    m_status = SHDeleteKeyW(m_key.Get(), name);
     return m_status == ERROR_SUCCESS;
 }
 
@@ -87,7 +84,7 @@ bool CRegKey::DeleteEmptySubKey(const wchar_t* name)
 {
     if (!m_key || !name || !*name)
         return false;
-    m_status = RegDeleteKeyW(m_key, name);
+    m_status = RegDeleteKeyW(m_key.Get(), name);
     return m_status == ERROR_SUCCESS;
 }
 
@@ -95,18 +92,15 @@ bool CRegKey::HasSubKey(const wchar_t* name) const
 {
     if (!m_key || !name || !*name)
         return false;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(m_key, name, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    CKeyHandle key;
+    return RegOpenKeyExW(m_key.Get(), name, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS;
 }
 
 bool CRegKey::CopyTreeTo(CRegKey& destination)
 {
-    if (!m_key || !destination.m_key)
+    if (!m_key || !destination.m_key.Get())
         return false;
-    m_status = RegCopyTreeW(m_key, nullptr, destination.m_key);
+    m_status = RegCopyTreeW(m_key.Get(), nullptr, destination.m_key.Get());
     return m_status == ERROR_SUCCESS;
 }
 
@@ -115,7 +109,7 @@ bool CRegKey::EnumSubKey(DWORD index, wchar_t* name) const
     if (!m_key)
         return false;
     DWORD chars = kNameBufferChars;
-    return RegEnumKeyExW(m_key, index, name, &chars, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return RegEnumKeyExW(m_key.Get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool CRegKey::EnumValue(DWORD index, wchar_t* name, DWORD* type, BYTE* data, DWORD* dataSize) const
@@ -123,7 +117,7 @@ bool CRegKey::EnumValue(DWORD index, wchar_t* name, DWORD* type, BYTE* data, DWO
     if (!m_key)
         return false;
     DWORD chars = kNameBufferChars;
-    return RegEnumValueW(m_key, index, name, &chars, nullptr, type, data, dataSize) == ERROR_SUCCESS;
+    return RegEnumValueW(m_key.Get(), index, name, &chars, nullptr, type, data, dataSize) == ERROR_SUCCESS;
 }
 
 DWORD CRegKey::ReadNumber(const wchar_t* name, DWORD defaultValue) const
@@ -133,7 +127,7 @@ DWORD CRegKey::ReadNumber(const wchar_t* name, DWORD defaultValue) const
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    if (RegQueryValueExW(m_key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
+    if (RegQueryValueExW(m_key.Get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS
         || type != REG_DWORD || size != sizeof(DWORD))
         return defaultValue;
     return value;
@@ -144,7 +138,7 @@ bool CRegKey::ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity, con
     if (!buffer || capacity == 0)
         return false;
     DWORD size = capacity * sizeof(wchar_t);
-    if (m_key && RegQueryValueExW(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
+    if (m_key && RegQueryValueExW(m_key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS) {
         // The stored data need not end in a NUL: terminate inside the buffer.
         const DWORD chars = size / sizeof(wchar_t);
         if (chars == 0)
@@ -159,14 +153,14 @@ bool CRegKey::ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity, con
 
 bool CRegKey::HasValue(const wchar_t* name) const
 {
-    return m_key && RegQueryValueExW(m_key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    return m_key && RegQueryValueExW(m_key.Get(), name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool CRegKey::WriteNumber(const wchar_t* name, DWORD value)
 {
     if (!m_key)
         return false;
-    m_status = RegSetValueExW(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    m_status = RegSetValueExW(m_key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     return m_status == ERROR_SUCCESS;
 }
 
@@ -177,6 +171,6 @@ bool CRegKey::WriteText(const wchar_t* name, const wchar_t* text)
     if (!text)
         text = L"";
     const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(wchar_t));
-    m_status = RegSetValueExW(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
+    m_status = RegSetValueExW(m_key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), bytes);
     return m_status == ERROR_SUCCESS;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include "layout/Owners.h"
 #include "layout/WideString.h"
 
 // A key path under HKEY_CURRENT_USER with its open handle. Opening always
@@ -19,8 +20,8 @@ public:
 
     bool Open();
     void Close();
-    bool IsOpen() const { return m_key != nullptr; }
-    HKEY Handle() const { return m_key; }
+    bool IsOpen() const { return bool(m_key); }
+    HKEY Handle() const { return m_key.Get(); }
     const wchar_t* Path() const { return m_path.c_str(); }
 
     bool Descend(const wchar_t* subkey);
@@ -56,7 +57,7 @@ public:
 
 private:
     HKEY m_root = HKEY_CURRENT_USER;
-    HKEY m_key = nullptr;
+    CKeyHandle m_key;
     CWideString m_path;
     DWORD m_options;
     REGSAM m_access;

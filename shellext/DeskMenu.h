@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <ocidl.h>
 #include <shlobj.h>
-#include "engine/ComOwners.h"
+#include "layout/Owners.h"
 #include "engine/DeskContext.h"
 #include "shellext/DeskMenuIds.h"
 

@@ -1,6 +1,6 @@
 #include "shellext/TypeLibrary.h"
 #include <oleauto.h>
-#include "engine/ComOwners.h"
+#include "layout/Owners.h"
 
 namespace {
 

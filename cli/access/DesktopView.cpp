@@ -12,20 +12,6 @@
 
 namespace {
 
-// Owns a VARIANT.
-class CVariant
-{
-public:
-    CVariant() { VariantInit(&m_value); }
-    ~CVariant() { VariantClear(&m_value); }
-    CVariant(const CVariant&) = delete;
-    CVariant& operator=(const CVariant&) = delete;
-    VARIANT* Get() { return &m_value; }
-
-private:
-    VARIANT m_value;
-};
-
 // Names longer than the buffer are cut at 259 characters.
 bool ReadName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags, wchar_t (&buffer)[260])
 {

@@ -1,33 +1,14 @@
 #include "tests/cli/CliProcess.h"
+#include "layout/Owners.h"
 #include "tests/common/TestSupport.h"
 
 namespace {
-
-class CHandle
-{
-public:
-    CHandle() = default;
-    ~CHandle() { Close(); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    HANDLE* Out() { Close(); return &m_handle; }
-    HANDLE Get() const { return m_handle; }
-    void Close()
-    {
-        if (m_handle && m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-        m_handle = nullptr;
-    }
-
-private:
-    HANDLE m_handle = nullptr;
-};
 
 // A pipe whose child end alone is inherited.
 bool MakePipe(CHandle& read, CHandle& write, bool childReads)
 {
     SECURITY_ATTRIBUTES sa = { sizeof(sa), nullptr, TRUE };
-    if (!CreatePipe(read.Out(), write.Out(), &sa, 1 << 16))
+    if (!CreatePipe(read.Put(), write.Put(), &sa, 1 << 16))
         return false;
     return SetHandleInformation(childReads ? write.Get() : read.Get(), HANDLE_FLAG_INHERIT, 0) != FALSE;
 }
@@ -94,17 +75,17 @@ CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& i
         return run;
     run.started = true;
     CHandle process, thread;
-    *process.Out() = pi.hProcess;
-    *thread.Out() = pi.hThread;
-    inRead.Close();
-    outWrite.Close();
-    errWrite.Close();
+    *process.Put() = pi.hProcess;
+    *thread.Put() = pi.hThread;
+    inRead.Reset();
+    outWrite.Reset();
+    errWrite.Reset();
 
     DWORD written = 0;
     if (!input.empty())
         WriteFile(inWrite.Get(), input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
     if (!watch)
-        inWrite.Close();
+        inWrite.Reset();
 
     std::string out, err;
     const DWORD start = GetTickCount();
@@ -112,7 +93,7 @@ CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& i
         Drain(outRead.Get(), out);
         Drain(errRead.Get(), err);
         if (inWrite.Get() && watch(process.Get(), out))
-            inWrite.Close();
+            inWrite.Reset();
         if (WaitForSingleObject(process.Get(), 20) == WAIT_OBJECT_0) {
             run.finished = true;
             break;

@@ -4,6 +4,7 @@
 #include "cli/ConsoleInput.h"
 #include "cli/ConsoleQuestion.h"
 #include "cli/access/ConsoleOut.h"
+#include "layout/Owners.h"
 
 namespace {
 
@@ -14,31 +15,27 @@ public:
     CPipedStdin()
     {
         m_previous = GetStdHandle(STD_INPUT_HANDLE);
-        CreatePipe(&m_read, &m_write, nullptr, 0);
-        SetStdHandle(STD_INPUT_HANDLE, m_read);
+        CreatePipe(m_read.Put(), m_write.Put(), nullptr, 0);
+        SetStdHandle(STD_INPUT_HANDLE, m_read.Get());
     }
     ~CPipedStdin()
     {
         SetStdHandle(STD_INPUT_HANDLE, m_previous);
-        CloseWriter();
-        CloseHandle(m_read);
     }
     void Write(const std::string& bytes)
     {
         DWORD written = 0;
-        WriteFile(m_write, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        WriteFile(m_write.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     }
     void CloseWriter()
     {
-        if (m_write)
-            CloseHandle(m_write);
-        m_write = nullptr;
+        m_write.Reset();
     }
 
 private:
     HANDLE m_previous = nullptr;
-    HANDLE m_read = nullptr;
-    HANDLE m_write = nullptr;
+    CHandle m_read;
+    CHandle m_write;
 };
 
 TEST(ConsoleInput, RedirectedInputGivesCharactersThenNoKey)

@@ -13,15 +13,14 @@ CScopedUserHive::CScopedUserHive()
     m_name = L"Software\\OstrelTests\\Hive" + std::to_wstring(GetCurrentProcessId()) + L"_" +
              std::to_wstring(++s_serial);
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCreateKeyExW(HKEY_CURRENT_USER, m_name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_scratch, nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, m_scratch);
+    RegCreateKeyExW(HKEY_CURRENT_USER, m_name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, m_scratch.Put(), nullptr);
+    RegOverridePredefKey(HKEY_CURRENT_USER, m_scratch.Get());
 }
 
 CScopedUserHive::~CScopedUserHive()
 {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    if (m_scratch)
-        RegCloseKey(m_scratch);
+    m_scratch.Reset();
     SHDeleteKeyW(HKEY_CURRENT_USER, m_name.c_str());
 }
 

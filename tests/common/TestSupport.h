@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 #include "layout/LayoutFlavor.h"
+#include "layout/Owners.h"
 
 // Maps HKEY_CURRENT_USER onto a scratch key for the life of the object, so
 // that tests of the store and settings never touch a real user's layouts.
@@ -13,11 +14,11 @@ public:
     CScopedUserHive(const CScopedUserHive&) = delete;
     CScopedUserHive& operator=(const CScopedUserHive&) = delete;
     // The scratch key, opened on the real hive (for checks that bypass the override).
-    HKEY Scratch() const { return m_scratch; }
+    HKEY Scratch() const { return m_scratch.Get(); }
 
 private:
     std::wstring m_name;
-    HKEY m_scratch = nullptr;
+    CKeyHandle m_scratch;
 };
 
 // A fresh empty folder under the temp folder, removed with its files.

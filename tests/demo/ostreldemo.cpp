@@ -20,6 +20,7 @@
 #include "DeskHost.h"
 #include "DeskHostProcess.h"
 #include "cli/access/DesktopView.h"
+#include "layout/Owners.h"
 #include "layout/RegKey.h"
 
 namespace {
@@ -130,34 +131,30 @@ void RunCli(const std::wstring& arguments)
     std::wstring command = L"\"" + DeskHostBinFolder() + L"OstrelCli.exe\" " + arguments;
     Say(L"\n> OstrelCli %ls\n", arguments.c_str());
     SECURITY_ATTRIBUTES sa = { sizeof(sa), nullptr, TRUE };
-    HANDLE readPipe = nullptr, writePipe = nullptr;
-    CreatePipe(&readPipe, &writePipe, &sa, 0);
-    SetHandleInformation(readPipe, HANDLE_FLAG_INHERIT, 0);
+    CHandle readPipe, writePipe;
+    CreatePipe(readPipe.Put(), writePipe.Put(), &sa, 0);
+    SetHandleInformation(readPipe.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nullptr;
-    startup.hStdOutput = writePipe;
-    startup.hStdError = writePipe;
+    startup.hStdOutput = writePipe.Get();
+    startup.hStdError = writePipe.Get();
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         Say(L"  could not start OstrelCli.exe (%lu)\n", GetLastError());
-        CloseHandle(readPipe);
-        CloseHandle(writePipe);
         return;
     }
-    CloseHandle(writePipe);
+    const CHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    writePipe.Reset();
     std::string output;
     char chunk[1024];
     DWORD got = 0;
-    while (ReadFile(readPipe, chunk, sizeof(chunk), &got, nullptr) && got > 0)
+    while (ReadFile(readPipe.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0)
         output.append(chunk, got);
     WaitForSingleObject(process.hProcess, 60000);
     DWORD status = 0;
     GetExitCodeProcess(process.hProcess, &status);
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    CloseHandle(readPipe);
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), output.data(), static_cast<DWORD>(output.size()), &written, nullptr);
     Say(L"  (exit status %ld)\n", static_cast<long>(status));
@@ -174,9 +171,10 @@ bool ViewPositions(std::vector<DeskIcon>* out)
     if (FAILED(pair.View()->ItemCount(SVGIO_ALLVIEW, &count)))
         return false;
     for (int i = 0; i < count; ++i) {
-        PITEMID_CHILD child = nullptr;
-        if (FAILED(pair.View()->Item(i, &child)))
+        CItemIdList owned;
+        if (FAILED(pair.View()->Item(i, owned.Put())))
             continue;
+        const PCUITEMID_CHILD child = owned.Get();
         STRRET name = {};
         wchar_t text[MAX_PATH] = {};
         POINT pos = {};
@@ -188,7 +186,6 @@ bool ViewPositions(std::vector<DeskIcon>* out)
             icon.pos = pos;
             out->push_back(icon);
         }
-        CoTaskMemFree(child);
     }
     return true;
 }
@@ -270,23 +267,18 @@ int IndexOfFile(const CDeskHost& host, const std::wstring& name)
 // invoke the command at offset, release.
 void InvokeAsShell(CDeskHost& host, UINT offset)
 {
-    IContextMenu* menu = nullptr;
-    HRESULT hr = CoCreateInstance(kClsidDeskMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IContextMenu,
-                                  reinterpret_cast<void**>(&menu));
+    CComRef<IContextMenu> menu;
+    HRESULT hr = CoCreateInstance(kClsidDeskMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IContextMenu, menu.PutVoid());
     if (FAILED(hr)) {
         Say(L"  could not create the context menu handler (0x%08lX)\n", static_cast<unsigned long>(hr));
         return;
     }
-    IObjectWithSite* withSite = nullptr;
-    if (SUCCEEDED(menu->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)))) {
+    CComRef<IObjectWithSite> withSite;
+    if (SUCCEEDED(menu.Query(IID_IObjectWithSite, withSite)))
         withSite->SetSite(host.Site());
-        withSite->Release();
-    }
-    IShellExtInit* init = nullptr;
-    if (SUCCEEDED(menu->QueryInterface(IID_IShellExtInit, reinterpret_cast<void**>(&init)))) {
+    CComRef<IShellExtInit> init;
+    if (SUCCEEDED(menu.Query(IID_IShellExtInit, init)))
         init->Initialize(nullptr, nullptr, nullptr);
-        init->Release();
-    }
     HMENU popup = CreatePopupMenu();
     menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
     CMINVOKECOMMANDINFO info = {};
@@ -296,11 +288,8 @@ void InvokeAsShell(CDeskHost& host, UINT offset)
     info.nShow = SW_SHOWNORMAL;
     menu->InvokeCommand(&info);
     DestroyMenu(popup);
-    if (SUCCEEDED(menu->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)))) {
+    if (withSite)
         withSite->SetSite(nullptr);
-        withSite->Release();
-    }
-    menu->Release();
 }
 
 int ShellExtensionHalf(const std::vector<DeskIcon>& icons)

@@ -18,6 +18,7 @@
 #include <vector>
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "layout/Owners.h"
 #include "tests/common/FakeCapture.h"
 #include "tests/common/FakeDisplay.h"
 #include "tests/common/TestSupport.h"
@@ -362,19 +363,18 @@ class CRawKey
 public:
     explicit CRawKey(const std::wstring& path)
     {
-        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
+        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, m_key.Put(), nullptr);
     }
-    ~CRawKey() { RegCloseKey(m_key); }
     CRawKey(const CRawKey&) = delete;
     CRawKey& operator=(const CRawKey&) = delete;
     void Set(const wchar_t* name, DWORD type, const void* data, size_t size)
     {
-        RegSetValueExW(m_key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
+        RegSetValueExW(m_key.Get(), name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
     }
     void Number(const wchar_t* name, DWORD value) { Set(name, REG_DWORD, &value, sizeof(value)); }
 
 private:
-    HKEY m_key = nullptr;
+    CKeyHandle m_key;
 };
 
 // A stored text as the reader takes it: up to its first NUL, at most 259

@@ -13,10 +13,10 @@ namespace {
 HRESULT OpenRemoteView(IFolderView2** out, std::string* step)
 {
     *out = nullptr;
-    Ref<IShellWindows> windows;
+    CComRef<IShellWindows> windows;
     *step = "CoCreateInstance";
     HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, static_cast<CLSCTX>(23), IID_IShellWindows,
-                                  windows.Void());
+                                  windows.PutVoid());
     if (FAILED(hr))
         return hr;
     VARIANT location, root;
@@ -25,22 +25,22 @@ HRESULT OpenRemoteView(IFolderView2** out, std::string* step)
     location.vt = VT_I4;
     location.lVal = 0;
     LONG hwnd = 0;
-    Ref<IDispatch> dispatch;
+    CComRef<IDispatch> dispatch;
     *step = "FindWindowSW";
-    hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &dispatch.p);
-    if (FAILED(hr) || !dispatch.p)
+    hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.Put());
+    if (FAILED(hr) || !dispatch.Get())
         return FAILED(hr) ? hr : E_FAIL;
-    Ref<IServiceProvider> provider;
+    CComRef<IServiceProvider> provider;
     *step = "IServiceProvider";
-    if (FAILED(hr = dispatch->QueryInterface(IID_IServiceProvider, provider.Void())))
+    if (FAILED(hr = dispatch->QueryInterface(IID_IServiceProvider, provider.PutVoid())))
         return hr;
-    Ref<IShellBrowser> browser;
+    CComRef<IShellBrowser> browser;
     *step = "QueryService";
-    if (FAILED(hr = provider->QueryService(kSidTopLevelBrowser, IID_IShellBrowser, browser.Void())))
+    if (FAILED(hr = provider->QueryService(kSidTopLevelBrowser, IID_IShellBrowser, browser.PutVoid())))
         return hr;
-    Ref<IShellView> view;
+    CComRef<IShellView> view;
     *step = "QueryActiveShellView";
-    if (FAILED(hr = browser->QueryActiveShellView(&view.p)))
+    if (FAILED(hr = browser->QueryActiveShellView(view.Put())))
         return hr;
     *step = "IFolderView2";
     return view->QueryInterface(IID_IFolderView2, reinterpret_cast<void**>(out));
@@ -69,9 +69,9 @@ TEST_F(HostCrossProcess, ViewOfARunningDeskHostFromAnotherProcess)
     GetWindowThreadProcessId(progman, &owner);
     EXPECT_EQ(process.ProcessId(), owner);
 
-    Ref<IFolderView2> view;
+    CComRef<IFolderView2> view;
     std::string step;
-    const HRESULT hr = OpenRemoteView(&view.p, &step);
+    const HRESULT hr = OpenRemoteView(view.Put(), &step);
     ASSERT_EQ(S_OK, hr) << "failed at " << step;
 
     int count = 0;
@@ -89,28 +89,28 @@ TEST_F(HostCrossProcess, ViewOfARunningDeskHostFromAnotherProcess)
     ASSERT_EQ(S_OK, view->GetCurrentFolderFlags(&flags));
     EXPECT_EQ(static_cast<DWORD>(FWF_SNAPTOGRID), flags & (FWF_SNAPTOGRID | FWF_AUTOARRANGE));
     ASSERT_EQ(S_OK, view->SetCurrentFolderFlags(FWF_SNAPTOGRID, 0));
-    Ref<IShellFolder> folder;
-    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.Void()));
+    CComRef<IShellFolder> folder;
+    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.PutVoid()));
 
     // Item identifier lists cross whole, in and out.
-    IdList right;
-    ASSERT_EQ(S_OK, view->Item(1, &right.p));
+    CItemIdList right;
+    ASSERT_EQ(S_OK, view->Item(1, right.Put()));
     STRRET str = {};
     wchar_t name[MAX_PATH] = {};
-    ASSERT_EQ(S_OK, folder->GetDisplayNameOf(right.p, SHGDN_FORPARSING, &str));
-    ASSERT_EQ(S_OK, StrRetToBufW(&str, right.p, name, MAX_PATH));
+    ASSERT_EQ(S_OK, folder->GetDisplayNameOf(right.Get(), SHGDN_FORPARSING, &str));
+    ASSERT_EQ(S_OK, StrRetToBufW(&str, right.Get(), name, MAX_PATH));
     EXPECT_NE(nullptr, StrStrIW(name, L"\\Desktop\\right.txt")) << Narrow(name);
-    ASSERT_EQ(S_OK, folder->GetDisplayNameOf(right.p, SHGDN_NORMAL, &str));
-    ASSERT_EQ(S_OK, StrRetToBufW(&str, right.p, name, MAX_PATH));
+    ASSERT_EQ(S_OK, folder->GetDisplayNameOf(right.Get(), SHGDN_NORMAL, &str));
+    ASSERT_EQ(S_OK, StrRetToBufW(&str, right.Get(), name, MAX_PATH));
     EXPECT_STREQ(L"right.txt", name);
     POINT pos = {};
-    ASSERT_EQ(S_OK, view->GetItemPosition(right.p, &pos));
+    ASSERT_EQ(S_OK, view->GetItemPosition(right.Get(), &pos));
     EXPECT_EQ(900, pos.x);
     EXPECT_EQ(400, pos.y);
-    PCUITEMID_CHILD children[] = { right.p };
+    PCUITEMID_CHILD children[] = { right.Get() };
     POINT target = { 1200, 640 };
     ASSERT_EQ(S_OK, view->SelectAndPositionItems(1, children, &target, SVSI_POSITIONITEM));
-    ASSERT_EQ(S_OK, view->GetItemPosition(right.p, &pos));
+    ASSERT_EQ(S_OK, view->GetItemPosition(right.Get(), &pos));
     EXPECT_EQ(1200, pos.x);
     EXPECT_EQ(640, pos.y);
 }
@@ -124,9 +124,9 @@ TEST_F(HostCrossProcess, NoDeskHostRunningMeansNoDesktopAndThePrefixIsPutBack)
     {
         CShellWindowsForwarding forwarding;
         ASSERT_TRUE(forwarding.Installed());
-        Ref<IFolderView2> view;
+        CComRef<IFolderView2> view;
         std::string step;
-        EXPECT_TRUE(FAILED(OpenRemoteView(&view.p, &step)));
+        EXPECT_TRUE(FAILED(OpenRemoteView(view.Put(), &step)));
         EXPECT_EQ("CoCreateInstance", step);
     }
     wchar_t after[MAX_PATH] = {};

@@ -14,9 +14,9 @@ namespace {
 HRESULT OpenDesktopView(REFIID riid, void** ppv)
 {
     *ppv = nullptr;
-    Ref<IShellWindows> windows;
+    CComRef<IShellWindows> windows;
     HRESULT hr = CoCreateInstance(CLSID_ShellWindows, nullptr, static_cast<CLSCTX>(23), IID_IShellWindows,
-                                  windows.Void());
+                                  windows.PutVoid());
     if (FAILED(hr))
         return hr;
     VARIANT location, root;
@@ -25,20 +25,20 @@ HRESULT OpenDesktopView(REFIID riid, void** ppv)
     location.vt = VT_I4;
     location.lVal = 0;
     LONG hwnd = 0;
-    Ref<IDispatch> dispatch;
-    hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &dispatch);
+    CComRef<IDispatch> dispatch;
+    hr = windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, dispatch.Put());
     if (FAILED(hr))
         return hr;
-    if (!dispatch.p)
+    if (!dispatch.Get())
         return E_FAIL;
-    Ref<IServiceProvider> provider;
-    if (FAILED(hr = dispatch->QueryInterface(IID_IServiceProvider, provider.Void())))
+    CComRef<IServiceProvider> provider;
+    if (FAILED(hr = dispatch->QueryInterface(IID_IServiceProvider, provider.PutVoid())))
         return hr;
-    Ref<IShellBrowser> browser;
-    if (FAILED(hr = provider->QueryService(kSidTopLevelBrowser, IID_IShellBrowser, browser.Void())))
+    CComRef<IShellBrowser> browser;
+    if (FAILED(hr = provider->QueryService(kSidTopLevelBrowser, IID_IShellBrowser, browser.PutVoid())))
         return hr;
-    Ref<IShellView> view;
-    if (FAILED(hr = browser->QueryActiveShellView(&view)))
+    CComRef<IShellView> view;
+    if (FAILED(hr = browser->QueryActiveShellView(view.Put())))
         return hr;
     return view->QueryInterface(riid, ppv);
 }
@@ -51,19 +51,16 @@ protected:
         ASSERT_EQ(S_OK, host.Start(DeskHostOptions(), { { L"one.txt", { 100, 100 } },
                                                         { L"two.txt", { 200, 100 } },
                                                         { L"three.txt", { 300, 100 } } }));
-        ASSERT_EQ(S_OK, OpenDesktopView(IID_IFolderView2, view.Void()));
+        ASSERT_EQ(S_OK, OpenDesktopView(IID_IFolderView2, view.PutVoid()));
     }
     void TearDown() override
     {
-        if (view.p) {
-            view.p->Release();
-            view.p = nullptr;
-        }
+        view.Reset();
         host.Stop();
     }
 
     CDeskHost host;
-    Ref<IFolderView2> view;
+    CComRef<IFolderView2> view;
 };
 
 } // namespace
@@ -71,24 +68,24 @@ protected:
 TEST_F(HostShellView, ReachedThroughTheShellWindowsObject)
 {
     // CoCreateInstance goes through the COM runtime to the host's class object.
-    Ref<IShellWindows> windows;
+    CComRef<IShellWindows> windows;
     ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellWindows, nullptr, static_cast<CLSCTX>(23), IID_IShellWindows,
-                                     windows.Void()));
-    EXPECT_EQ(host.ShellWindows(), windows.p);
+                                     windows.PutVoid()));
+    EXPECT_EQ(host.ShellWindows(), windows.Get());
 
     // Only the desktop is found.
     VARIANT location, root;
     VariantInit(&root);
     location.vt = VT_I4;
     location.lVal = CSIDL_PERSONAL;
-    Ref<IDispatch> none;
+    CComRef<IDispatch> none;
     LONG hwnd = 0;
-    EXPECT_EQ(S_FALSE, windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, &none));
-    EXPECT_EQ(nullptr, none.p);
+    EXPECT_EQ(S_FALSE, windows->FindWindowSW(&location, &root, SWC_DESKTOP, &hwnd, SWFO_NEEDDISPATCH, none.Put()));
+    EXPECT_EQ(nullptr, none.Get());
 
     // The shell view's window is the "SHELLDLL_DefView" window.
-    Ref<IShellView> shellView;
-    ASSERT_EQ(S_OK, view->QueryInterface(IID_IShellView, shellView.Void()));
+    CComRef<IShellView> shellView;
+    ASSERT_EQ(S_OK, view->QueryInterface(IID_IShellView, shellView.PutVoid()));
     HWND window = nullptr;
     ASSERT_EQ(S_OK, shellView->GetWindow(&window));
     EXPECT_EQ(host.DefView(), window);
@@ -100,35 +97,34 @@ TEST_F(HostShellView, ItemsPositionsAndFolder)
     ASSERT_EQ(S_OK, view->ItemCount(SVGIO_ALLVIEW, &count));
     ASSERT_EQ(3, count);
 
-    Ref<IShellFolder> folder;
-    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.Void()));
+    CComRef<IShellFolder> folder;
+    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.PutVoid()));
     for (int i = 0; i < count; ++i) {
-        IdList child;
-        ASSERT_EQ(S_OK, view->Item(i, &child.p));
+        CItemIdList child;
+        ASSERT_EQ(S_OK, view->Item(i, child.Put()));
         STRRET str = {};
         wchar_t name[MAX_PATH] = {};
-        ASSERT_EQ(S_OK, folder->GetDisplayNameOf(child.p, SHGDN_FORPARSING, &str));
-        ASSERT_EQ(S_OK, StrRetToBufW(&str, child.p, name, MAX_PATH));
+        ASSERT_EQ(S_OK, folder->GetDisplayNameOf(child.Get(), SHGDN_FORPARSING, &str));
+        ASSERT_EQ(S_OK, StrRetToBufW(&str, child.Get(), name, MAX_PATH));
         EXPECT_EQ(host.ParsingName(i), name);
         POINT pos = {};
-        ASSERT_EQ(S_OK, view->GetItemPosition(child.p, &pos));
+        ASSERT_EQ(S_OK, view->GetItemPosition(child.Get(), &pos));
         EXPECT_EQ(host.Position(i).x, pos.x);
         EXPECT_EQ(host.Position(i).y, pos.y);
     }
-    IdList none;
-    EXPECT_TRUE(FAILED(view->Item(3, &none.p)));
+    CItemIdList none;
+    EXPECT_TRUE(FAILED(view->Item(3, none.Put())));
 
     // An ID list from the folder's own enumeration finds its item too.
-    Ref<IEnumIDList> items;
-    ASSERT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_NONFOLDERS, &items));
-    IdList child;
+    CComRef<IEnumIDList> items;
+    ASSERT_EQ(S_OK, folder->EnumObjects(nullptr, SHCONTF_NONFOLDERS, items.Put()));
+    CItemIdList child;
     ULONG fetched = 0;
     bool found = false;
-    while (!found && items->Next(1, &child.p, &fetched) == S_OK) {
+    while (!found && items->Next(1, child.Put(), &fetched) == S_OK) {
         POINT pos = {};
-        found = SUCCEEDED(view->GetItemPosition(child.p, &pos)) && pos.x == 200 && pos.y == 100;
-        CoTaskMemFree(child.p);
-        child.p = nullptr;
+        found = SUCCEEDED(view->GetItemPosition(child.Get(), &pos)) && pos.x == 200 && pos.y == 100;
+        child.Reset();
     }
     EXPECT_TRUE(found);
 
@@ -150,10 +146,10 @@ TEST_F(HostShellView, ItemsPositionsAndFolder)
 
 TEST_F(HostShellView, PositioningIsCounted)
 {
-    IdList first, third;
-    ASSERT_EQ(S_OK, view->Item(0, &first.p));
-    ASSERT_EQ(S_OK, view->Item(2, &third.p));
-    PCUITEMID_CHILD children[] = { first.p, third.p };
+    CItemIdList first, third;
+    ASSERT_EQ(S_OK, view->Item(0, first.Put()));
+    ASSERT_EQ(S_OK, view->Item(2, third.Put()));
+    PCUITEMID_CHILD children[] = { first.Get(), third.Get() };
     POINT points[] = { { 640, 480 }, { 700, 520 } };
     ASSERT_EQ(S_OK, view->SelectAndPositionItems(2, children, points, SVSI_POSITIONITEM));
     EXPECT_EQ(640, host.Position(0).x);
@@ -175,8 +171,8 @@ TEST_F(HostShellView, PositioningIsCounted)
     ASSERT_TRUE(host.SetPosition(1, { 10, 20 }));
     EXPECT_EQ(1, host.Counters().setItemPosition);
     ASSERT_EQ(S_OK, view->SelectAndPositionItems(0, nullptr, nullptr, SVSI_POSITIONITEM));
-    Ref<IShellView> shellView;
-    ASSERT_EQ(S_OK, view->QueryInterface(IID_IShellView, shellView.Void()));
+    CComRef<IShellView> shellView;
+    ASSERT_EQ(S_OK, view->QueryInterface(IID_IShellView, shellView.PutVoid()));
     ASSERT_EQ(S_OK, shellView->SaveViewState());
     EXPECT_EQ(2, host.Counters().positionCalls);
     EXPECT_EQ(1, host.Counters().saveViewState);
@@ -226,14 +222,14 @@ TEST_F(HostShellView, FolderFlagsDriveTheListView)
 
 TEST_F(HostShellView, SiteOfAShellExtension)
 {
-    Ref<IServiceProvider> provider;
-    ASSERT_EQ(S_OK, host.Site()->QueryInterface(IID_IServiceProvider, provider.Void()));
-    Ref<IShellBrowser> browser;
-    ASSERT_EQ(S_OK, provider->QueryService(IID_IShellBrowser, IID_IShellBrowser, browser.Void()));
-    Ref<IShellView> shellView;
-    ASSERT_EQ(S_OK, browser->QueryActiveShellView(&shellView));
-    Ref<IFolderView> folderView;
-    EXPECT_EQ(S_OK, shellView->QueryInterface(IID_IFolderView, folderView.Void()));
+    CComRef<IServiceProvider> provider;
+    ASSERT_EQ(S_OK, host.Site()->QueryInterface(IID_IServiceProvider, provider.PutVoid()));
+    CComRef<IShellBrowser> browser;
+    ASSERT_EQ(S_OK, provider->QueryService(IID_IShellBrowser, IID_IShellBrowser, browser.PutVoid()));
+    CComRef<IShellView> shellView;
+    ASSERT_EQ(S_OK, browser->QueryActiveShellView(shellView.Put()));
+    CComRef<IFolderView> folderView;
+    EXPECT_EQ(S_OK, shellView->QueryInterface(IID_IFolderView, folderView.PutVoid()));
 }
 
 TEST_F(HostShellView, InjectedFailures)
@@ -245,8 +241,8 @@ TEST_F(HostShellView, InjectedFailures)
 
     host.Faults().noServiceProvider = true;
     EXPECT_EQ(E_NOINTERFACE, OpenDesktopView(IID_IFolderView2, &none));
-    Ref<IServiceProvider> provider;
-    EXPECT_EQ(E_NOINTERFACE, host.Site()->QueryInterface(IID_IServiceProvider, provider.Void()));
+    CComRef<IServiceProvider> provider;
+    EXPECT_EQ(E_NOINTERFACE, host.Site()->QueryInterface(IID_IServiceProvider, provider.PutVoid()));
     host.Faults() = DeskHostFaults();
 
     host.Faults().noShellBrowser = true;
@@ -259,22 +255,22 @@ TEST_F(HostShellView, InjectedFailures)
 
     host.Faults().noFolderView = true;
     EXPECT_EQ(E_NOINTERFACE, OpenDesktopView(IID_IFolderView, &none));
-    Ref<IShellView> shellView;
-    EXPECT_EQ(S_OK, OpenDesktopView(IID_IShellView, shellView.Void()));
+    CComRef<IShellView> shellView;
+    EXPECT_EQ(S_OK, OpenDesktopView(IID_IShellView, shellView.PutVoid()));
     host.Faults() = DeskHostFaults();
     EXPECT_EQ(nullptr, none);
 
     host.Faults().failItemAt = 1;
     host.Faults().failDisplayNameAt = 2;
     host.Faults().noIconSize = true;
-    IdList item;
-    EXPECT_EQ(E_FAIL, view->Item(1, &item.p));
-    EXPECT_EQ(nullptr, item.p);
-    ASSERT_EQ(S_OK, view->Item(2, &item.p));
-    Ref<IShellFolder> folder;
-    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.Void()));
+    CItemIdList item;
+    EXPECT_EQ(E_FAIL, view->Item(1, item.Put()));
+    EXPECT_EQ(nullptr, item.Get());
+    ASSERT_EQ(S_OK, view->Item(2, item.Put()));
+    CComRef<IShellFolder> folder;
+    ASSERT_EQ(S_OK, view->GetFolder(IID_IShellFolder, folder.PutVoid()));
     STRRET str = {};
-    EXPECT_EQ(E_FAIL, folder->GetDisplayNameOf(item.p, SHGDN_NORMAL, &str));
+    EXPECT_EQ(E_FAIL, folder->GetDisplayNameOf(item.Get(), SHGDN_NORMAL, &str));
     int size = 7;
     EXPECT_TRUE(FAILED(view->GetViewModeAndIconSize(nullptr, &size)));
     EXPECT_EQ(7, size);
@@ -288,14 +284,14 @@ TEST(HostStopped, ObjectsKeptPastStopFailCleanly)
 {
     CDeskHost host;
     ASSERT_EQ(S_OK, host.Start(DeskHostOptions(), { { L"left.txt", { 1, 1 } } }));
-    Ref<IFolderView2> view;
-    ASSERT_EQ(S_OK, OpenDesktopView(IID_IFolderView2, view.Void()));
+    CComRef<IFolderView2> view;
+    ASSERT_EQ(S_OK, OpenDesktopView(IID_IFolderView2, view.PutVoid()));
     host.Stop();
     int count = -1;
     EXPECT_TRUE(FAILED(view->ItemCount(SVGIO_ALLVIEW, &count)));
     // The class object is gone with the host: no stale desktop is reached.
-    Ref<IFolderView2> again;
+    CComRef<IFolderView2> again;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    EXPECT_TRUE(FAILED(OpenDesktopView(IID_IFolderView2, again.Void())));
+    EXPECT_TRUE(FAILED(OpenDesktopView(IID_IFolderView2, again.PutVoid())));
     CoUninitialize();
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "layout/Owners.h"
 #include "tests/common/FakeCapture.h"
 #include "tests/common/FakeDisplay.h"
 #include "tests/common/TestSupport.h"
@@ -31,9 +32,8 @@ public:
         std::wstring path = std::wstring(kStore) + L"\\" + name;
         if (subkey)
             path += std::wstring(L"\\") + subkey;
-        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
+        RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, m_key.Put(), nullptr);
     }
-    ~CRawLayout() { RegCloseKey(m_key); }
     CRawLayout(const CRawLayout&) = delete;
     CRawLayout& operator=(const CRawLayout&) = delete;
 
@@ -53,12 +53,12 @@ public:
     }
     CRawLayout& Raw(const wchar_t* name, DWORD type, const void* data, DWORD size)
     {
-        RegSetValueExW(m_key, name, 0, type, static_cast<const BYTE*>(data), size);
+        RegSetValueExW(m_key.Get(), name, 0, type, static_cast<const BYTE*>(data), size);
         return *this;
     }
 
 private:
-    HKEY m_key = nullptr;
+    CKeyHandle m_key;
 };
 
 // Value order is the registry's own: compare records of the older forms

@@ -48,24 +48,21 @@ CShellApartment::~CShellApartment()
 CScopedClassesRoot::CScopedClassesRoot()
     : m_name(L"Software\\OstrelTests\\Classes" + std::to_wstring(GetCurrentProcessId()))
 {
-    RegCreateKeyExW(HKEY_CURRENT_USER, m_name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_scratch, nullptr);
-    RegOverridePredefKey(HKEY_CLASSES_ROOT, m_scratch);
+    RegCreateKeyExW(HKEY_CURRENT_USER, m_name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, m_scratch.Put(), nullptr);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, m_scratch.Get());
 }
 
 CScopedClassesRoot::~CScopedClassesRoot()
 {
     RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    RegCloseKey(m_scratch);
+    m_scratch.Reset();
     SHDeleteKeyW(HKEY_CURRENT_USER, m_name.c_str());
 }
 
 bool KeyExists(HKEY root, const std::wstring& path)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    CKeyHandle key;
+    return RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
 std::wstring ValueText(HKEY root, const std::wstring& path, const wchar_t* name)

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 #include "DeskHost.h"
-#include "engine/ComOwners.h"
+#include "layout/Owners.h"
 #include "tests/common/TestSupport.h"
 #include "tests/shellext/UiDriver.h"
 
@@ -51,11 +51,11 @@ public:
     ~CScopedClassesRoot();
     CScopedClassesRoot(const CScopedClassesRoot&) = delete;
     CScopedClassesRoot& operator=(const CScopedClassesRoot&) = delete;
-    HKEY Scratch() const { return m_scratch; }
+    HKEY Scratch() const { return m_scratch.Get(); }
 
 private:
     std::wstring m_name;
-    HKEY m_scratch = nullptr;
+    CKeyHandle m_scratch;
 };
 
 bool KeyExists(HKEY root, const std::wstring& path);

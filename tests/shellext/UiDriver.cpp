@@ -52,8 +52,8 @@ HWND FindDialog(const wchar_t* caption)
 
 CUiDriver::CUiDriver(Script script) : m_script(std::move(script))
 {
-    m_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    m_thread = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+    m_finished.Reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    m_thread.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
 }
 
 DWORD WINAPI CUiDriver::ThreadMain(void* self)
@@ -62,7 +62,7 @@ DWORD WINAPI CUiDriver::ThreadMain(void* self)
     driver.m_script(driver);
     // A window the script left open would keep the test's thread in its
     // modal loop for ever: close it, and fail.
-    while (WaitForSingleObject(driver.m_finished, 5000) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(driver.m_finished.Get(), 5000) == WAIT_TIMEOUT) {
         ForEachDialog([&](HWND window) {
             PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
             driver.Fail("the script left a window open");
@@ -76,15 +76,15 @@ void CUiDriver::Finish()
 {
     if (!m_thread)
         return;
-    SetEvent(m_finished);
-    while (MsgWaitForMultipleObjects(1, &m_thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    SetEvent(m_finished.Get());
+    const HANDLE thread = m_thread.Get();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageW(&msg);
     }
-    CloseHandle(m_thread);
-    CloseHandle(m_finished);
-    m_thread = nullptr;
+    m_thread.Reset();
+    m_finished.Reset();
 }
 
 HWND CUiDriver::WaitDialog(const wchar_t* caption)

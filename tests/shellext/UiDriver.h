@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "layout/Owners.h"
 
 // Works the modal windows that the code under test opens on the test's
 // thread, as a user would: a script on a second thread waits for each
@@ -48,8 +49,8 @@ private:
     static DWORD WINAPI ThreadMain(void* self);
 
     Script m_script;
-    HANDLE m_thread = nullptr;
-    HANDLE m_finished = nullptr;
+    CHandle m_thread;
+    CHandle m_finished;
     std::vector<std::string> m_errors;
 };
 
