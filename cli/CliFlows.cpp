@@ -5,7 +5,9 @@
 #include "cli/ConsoleQuestion.h"
 #include "cli/access/CliContext.h"
 #include "cli/access/ConsoleOut.h"
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
+#include "cli/access/FolderViewCapture.h"
+#include "cli/access/FolderViewRestore.h"
 #include "engine/DesktopWindow.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
@@ -99,7 +101,7 @@ void SaveToStore(bool answerYes, const wchar_t* name)
             return;
     }
 
-    const std::unique_ptr<CLayoutCapture> capture = MakeShellViewCapture(pair);
+    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(pair);
     if (!capture) {
         OutText(OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
         return;
@@ -133,7 +135,7 @@ void SaveToFile(const wchar_t* path)
     CDesktopViewPair pair;
     if (!pair.Open())
         return;
-    const std::unique_ptr<CLayoutCapture> capture = MakeShellViewCapture(pair);
+    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(pair);
     if (!capture) {
         OutText(OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
         return;

@@ -2,6 +2,8 @@
 #include <cwchar>
 #include "engine/DeskListView.h"
 #include "engine/DeskViewObjects.h"
+#include "engine/ListViewCapture.h"
+#include "engine/ListViewRestore.h"
 #include "engine/ShellExtStrings.h"
 
 namespace {

@@ -27,13 +27,3 @@ void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path
 // Opens and releases the shell's desktop view, refreshing the icon size and
 // the common-controls probes of the context.
 void ProbeDesktopView(CDeskContext& context);
-
-// Restores a layout: selector 0 reads the store (source = layout name),
-// 1 a layout file (source = path); any other selector returns 0 at once.
-// The caller has captured the display configuration. Returns 1 when the
-// layout was read and placed, 0 otherwise.
-int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* source, int selector);
-
-// The capture of the desktop through the list view (and the shell view of the
-// context's site), for the layout store and layout file writers.
-std::unique_ptr<CLayoutCapture> MakeListViewCapture(CDeskContext& context, HWND listView);

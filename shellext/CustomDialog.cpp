@@ -3,6 +3,7 @@
 #include <shlwapi.h>
 #include <strsafe.h>
 #include "engine/DeskCommands.h"
+#include "engine/ListViewRestore.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 #include "layout/ResText.h"

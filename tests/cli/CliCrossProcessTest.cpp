@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 #include "DeskHostProcess.h"
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 

@@ -19,7 +19,7 @@
 #include <vector>
 #include "DeskHost.h"
 #include "DeskHostProcess.h"
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
 #include "layout/Owners.h"
 #include "layout/RegKey.h"
 

@@ -1,10 +1,10 @@
 #include "tests/engine/EngineFixture.h"
 #include "cli/access/CliContext.h"
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
+#include "cli/access/FolderViewCapture.h"
 #include "engine/DeskCommands.h"
+#include "engine/ListViewCapture.h"
 #include "engine/ShellNames.h"
-#include "layout/ListViewCapture.h"
-#include "layout/ShellViewCapture.h"
 
 namespace {
 
@@ -144,7 +144,7 @@ TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
     Start({ { L"a.txt", { 100, 120 } }, { L"b.doc", { 1950, 30 } }, { L"c.txt", { 300, 40 } } });
     CDesktopViewPair pair;
     ASSERT_TRUE(pair.Open());
-    auto capture = MakeShellViewCapture(pair);
+    auto capture = MakeFolderViewCapture(pair);
     ASSERT_TRUE(capture->Ready());
     host.Faults().failDisplayNameAt = 0;
     CListSink sink;
@@ -160,7 +160,7 @@ TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
     EXPECT_EQ(0, sink.records[1].Monitor);
 
     CDesktopViewPair closed;
-    EXPECT_FALSE(MakeShellViewCapture(closed)->Ready());
+    EXPECT_FALSE(MakeFolderViewCapture(closed)->Ready());
 }
 
 // Names of any length come from the shell; each is cut at 259 characters, so

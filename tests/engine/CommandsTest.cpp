@@ -1,7 +1,10 @@
 #include "tests/engine/EngineFixture.h"
 #include "cli/access/CliContext.h"
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
+#include "cli/access/FolderViewCapture.h"
+#include "cli/access/FolderViewRestore.h"
 #include "engine/DeskCommands.h"
+#include "engine/ListViewRestore.h"
 #include "layout/RegKey.h"
 
 namespace {
@@ -217,7 +220,7 @@ TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
         ASSERT_TRUE(pair.Open());
         int written = 0;
         EXPECT_EQ(SaveResult::Saved,
-                  SaveLayout(Cli().flavor, L"From the command line", *MakeShellViewCapture(pair), &written));
+                  SaveLayout(Cli().flavor, L"From the command line", *MakeFolderViewCapture(pair), &written));
         EXPECT_EQ(count, written);
     }
     Cli().display.SetSource(nullptr);

@@ -1,10 +1,10 @@
 #include "tests/engine/EngineFixture.h"
 #include "cli/access/CliContext.h"
-#include "cli/access/DesktopView.h"
-#include "engine/CliRestore.h"
+#include "cli/access/FolderView.h"
+#include "cli/access/FolderViewRestore.h"
 #include "engine/DeskCommands.h"
+#include "engine/ListViewRestore.h"
 #include "engine/RestoreEngine.h"
-#include "engine/ShellRestore.h"
 #include "layout/RegKey.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "tests/engine/EngineFixture.h"
 #include <commctrl.h>
 #include "cli/access/CliContext.h"
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
 
 namespace {
 

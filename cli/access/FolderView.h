@@ -3,7 +3,7 @@
 #include <shobjidl.h>
 #include <memory>
 #include <vector>
-#include "engine/ComOwners.h"
+#include "layout/Owners.h"
 #include "engine/DesktopWindow.h"
 #include "layout/Capture.h"
 #include "layout/IconRecord.h"
@@ -115,10 +115,3 @@ HRESULT PositionItems(IFolderView2* view, UINT count, PCUITEMID_CHILD* children,
 // View indices, ascending, of the items that no record claims (see
 // FindUnmatchedItems). False when the view cannot count its items.
 bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched);
-
-// The capture of the desktop through the view pair, for the writers.
-std::unique_ptr<CLayoutCapture> MakeShellViewCapture(CDesktopViewPair& pair);
-
-// The command-line restore engine: fromStore reads the store (source = layout
-// name), otherwise a layout file (source = path). Prints its own messages.
-bool RestoreFromCli(const wchar_t* source, bool fromStore);

@@ -1,4 +1,4 @@
-#include "engine/ShellRestore.h"
+#include "engine/ListViewRestore.h"
 #include <commctrl.h>
 #include "engine/DeskCommands.h"
 #include "engine/RestoreEngine.h"

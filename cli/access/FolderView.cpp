@@ -1,4 +1,4 @@
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
 #include <exdisp.h>
 #include <shlguid.h>
 #include <shlobj.h>

@@ -1,6 +1,4 @@
-#include "layout/ListViewCapture.h"
-#include <memory>
-#include "engine/DeskCommands.h"
+#include "engine/ListViewCapture.h"
 #include "engine/ShellNames.h"
 
 CListViewCapture::CListViewCapture(CDeskContext& context, HWND listView)

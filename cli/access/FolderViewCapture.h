@@ -1,15 +1,16 @@
 #pragma once
-#include "cli/access/DesktopView.h"
+#include <memory>
+#include "cli/access/FolderView.h"
 #include "layout/Capture.h"
 #include "layout/DisplayConfig.h"
 
 // The command-line tool's capture: the items of the shell's desktop folder
 // view, with their display and parsing names, in view order. Index is the
 // view index + 1; an item that vanished while the walk ran leaves a gap.
-class CShellViewCapture : public CLayoutCapture
+class CFolderViewCapture : public CLayoutCapture
 {
 public:
-    CShellViewCapture(CDesktopViewPair& pair, CDisplayConfig& display) : m_pair(pair), m_display(display) {}
+    CFolderViewCapture(CDesktopViewPair& pair, CDisplayConfig& display) : m_pair(pair), m_display(display) {}
     // A view whose item count cannot be read is not reached: saving from it
     // would replace a stored layout with an empty one.
     bool Ready() const override;
@@ -19,3 +20,6 @@ private:
     CDesktopViewPair& m_pair;
     CDisplayConfig& m_display;
 };
+
+// The capture of the desktop through the view pair, for the writers.
+std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CDesktopViewPair& pair);

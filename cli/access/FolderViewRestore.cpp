@@ -1,11 +1,11 @@
-#include "engine/CliRestore.h"
+#include "cli/access/FolderViewRestore.h"
 #include <shlwapi.h>
 #include <algorithm>
 #include <cwchar>
 #include "cli/access/CliContext.h"
 #include "cli/access/ConsoleOut.h"
-#include "engine/RestoreEngine.h"
 #include "engine/NameMatch.h"
+#include "engine/RestoreEngine.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 

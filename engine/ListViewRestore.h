@@ -43,3 +43,9 @@ private:
     const CDeskViewObjects& m_objects;
     CDeskIconMover m_mover;
 };
+
+// Restores a layout: selector 0 reads the store (source = layout name),
+// 1 a layout file (source = path); any other selector returns 0 at once.
+// The caller has captured the display configuration. Returns 1 when the
+// layout was read and placed, 0 otherwise.
+int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* source, int selector);

@@ -1,13 +1,13 @@
-#include "layout/ShellViewCapture.h"
+#include "cli/access/FolderViewCapture.h"
 #include "cli/access/CliContext.h"
 
-bool CShellViewCapture::Ready() const
+bool CFolderViewCapture::Ready() const
 {
     int count = 0;
     return m_pair.View() && m_pair.Folder() && SUCCEEDED(DesktopItemCount(m_pair, count));
 }
 
-int CShellViewCapture::Run(CRecordSink& sink)
+int CFolderViewCapture::Run(CRecordSink& sink)
 {
     if (!m_pair.View() || !m_pair.Folder())
         return 0;
@@ -33,7 +33,7 @@ int CShellViewCapture::Run(CRecordSink& sink)
     return written;
 }
 
-std::unique_ptr<CLayoutCapture> MakeShellViewCapture(CDesktopViewPair& pair)
+std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CDesktopViewPair& pair)
 {
-    return std::make_unique<CShellViewCapture>(pair, Cli().display);
+    return std::make_unique<CFolderViewCapture>(pair, Cli().display);
 }

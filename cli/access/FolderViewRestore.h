@@ -3,7 +3,7 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-#include "cli/access/DesktopView.h"
+#include "cli/access/FolderView.h"
 #include "engine/RestoreAccess.h"
 
 // The command-line tool's side of the restore: calls on the shell's desktop
@@ -70,3 +70,8 @@ private:
     std::unordered_map<int, size_t> m_moveOf;
     int m_moved = 0;
 };
+
+// The command-line restore: fromStore reads the store (source = layout
+// name), otherwise a layout file (source = path); runs the restore engine
+// through the folder view. Prints its own messages.
+bool RestoreFromCli(const wchar_t* source, bool fromStore);

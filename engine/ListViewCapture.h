@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <memory>
 #include "engine/DeskContext.h"
 #include "engine/DeskListView.h"
 #include "engine/DeskViewObjects.h"
@@ -24,3 +25,7 @@ private:
     CDeskViewObjects m_objects;
     HRESULT m_status;
 };
+
+// The capture of the desktop through the list view (and the shell view of the
+// context's site), for the layout store and layout file writers.
+std::unique_ptr<CLayoutCapture> MakeListViewCapture(CDeskContext& context, HWND listView);

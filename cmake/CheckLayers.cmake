@@ -1,0 +1,26 @@
+# Fails when a folder of the product includes a header of a folder above it
+# or beside it: layout/ is the lowest layer, engine/ builds on it, shellext/
+# and cli/ build on engine/ and never on each other.
+#   cmake -DOSTREL_ROOT=<source folder> -P cmake/CheckLayers.cmake
+set(forbidden_layout "engine|shellext|cli")
+set(forbidden_engine "shellext|cli")
+set(forbidden_shellext "cli")
+set(forbidden_cli "shellext")
+
+set(violations "")
+foreach(layer layout engine shellext cli)
+  file(GLOB_RECURSE files ${OSTREL_ROOT}/${layer}/*.h ${OSTREL_ROOT}/${layer}/*.cpp
+       ${OSTREL_ROOT}/${layer}/*.rc)
+  foreach(file ${files})
+    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"(${forbidden_${layer}})/")
+    foreach(line ${lines})
+      file(RELATIVE_PATH name ${OSTREL_ROOT} ${file})
+      string(APPEND violations "  ${name}: ${line}\n")
+    endforeach()
+  endforeach()
+endforeach()
+
+if(violations)
+  message(FATAL_ERROR "Includes that point up or across the layers:\n${violations}")
+endif()
+message(STATUS "Every include points down the layers")
