@@ -80,7 +80,7 @@ void SaveDesktopCommand(CDeskContext& context)
     ProbeDesktopView(context);
     const int monitors = context.display.Capture();
     const CWideString name = context.display.LayoutName(monitors, true, context.flavor);
-    if (context.settings.confirmSave && !Confirm(context, 114, name.c_str()))
+    if (context.settings.confirmSave && !Confirm(context, IDS_CONFIRM_SAVE, name.c_str()))
         return;
     ShowWaitCursor();
     SaveDesktopToStore(context, listView, name.c_str());
@@ -95,16 +95,16 @@ void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* nam
     case SaveResult::Saved:
         break;
     case SaveResult::InvalidName:
-        ShowFailure(context, 127, name, MB_ICONWARNING);
+        ShowFailure(context, IDS_INVALID_NAME, name, MB_ICONWARNING);
         break;
     case SaveResult::Failed:
-        ShowFailure(context, 128, name, MB_ICONERROR);
+        ShowFailure(context, IDS_SAVE_FAILED, name, MB_ICONERROR);
         break;
     case SaveResult::Empty:
-        ShowFailure(context, 129, name, MB_ICONWARNING);
+        ShowFailure(context, IDS_SAVE_EMPTY, name, MB_ICONWARNING);
         break;
     case SaveResult::Unreachable:
-        ShowFailure(context, 130, name, MB_ICONERROR);
+        ShowFailure(context, IDS_SAVE_UNREACHABLE, name, MB_ICONERROR);
         break;
     }
 }
@@ -118,16 +118,16 @@ void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path
     case FileSaveResult::Saved:
         break;
     case FileSaveResult::CannotCreate:
-        ShowFailure(context, 131, path, MB_ICONERROR);
+        ShowFailure(context, IDS_FILE_CREATE, path, MB_ICONERROR);
         break;
     case FileSaveResult::Failed:
-        ShowFailure(context, 132, path, MB_ICONERROR);
+        ShowFailure(context, IDS_FILE_FAILED, path, MB_ICONERROR);
         break;
     case FileSaveResult::Empty:
-        ShowFailure(context, 133, path, MB_ICONWARNING);
+        ShowFailure(context, IDS_FILE_EMPTY, path, MB_ICONWARNING);
         break;
     case FileSaveResult::Unreachable:
-        ShowFailure(context, 134, path, MB_ICONERROR);
+        ShowFailure(context, IDS_FILE_UNREACHABLE, path, MB_ICONERROR);
         break;
     }
 }
@@ -143,7 +143,7 @@ int RestoreDesktopCommand(CDeskContext& context)
     const CWideString name = FindCurrentLayout(context, monitors);
     if (name.IsAbsent())
         return 0;
-    if (context.settings.confirmRestore && !Confirm(context, 126, name.c_str()))
+    if (context.settings.confirmRestore && !Confirm(context, IDS_CONFIRM_RESTORE, name.c_str()))
         return 0;
     return RestoreLayoutInShell(context, listView, name.c_str(), 0);
 }

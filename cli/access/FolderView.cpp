@@ -68,9 +68,9 @@ HRESULT OpenDesktopViewInterface(REFIID riid, void** result)
 bool CDesktopViewPair::Open()
 {
     Release();
-    HRESULT hr = OpenDesktopViewInterface(IID_IFolderView2, reinterpret_cast<void**>(&m_view));
+    HRESULT hr = OpenDesktopViewInterface(IID_IFolderView2, m_view.PutVoid());
     if (SUCCEEDED(hr))
-        hr = m_view->GetFolder(IID_IShellFolder, reinterpret_cast<void**>(&m_folder));
+        hr = m_view->GetFolder(IID_IShellFolder, m_folder.PutVoid());
     if (SUCCEEDED(hr) && m_view && m_folder)
         return true;
     Release();
@@ -80,14 +80,8 @@ bool CDesktopViewPair::Open()
 
 void CDesktopViewPair::Release()
 {
-    if (m_folder) {
-        m_folder->Release();
-        m_folder = nullptr;
-    }
-    if (m_view) {
-        m_view->Release();
-        m_view = nullptr;
-    }
+    m_folder.Reset();
+    m_view.Reset();
 }
 
 void ProbeIconSize(IFolderView2* view)

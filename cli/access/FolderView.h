@@ -22,7 +22,6 @@ class CDesktopViewPair
 {
 public:
     CDesktopViewPair() = default;
-    ~CDesktopViewPair() { Release(); }
     CDesktopViewPair(const CDesktopViewPair&) = delete;
     CDesktopViewPair& operator=(const CDesktopViewPair&) = delete;
 
@@ -30,12 +29,12 @@ public:
     // IFolderView2.\n" to standard error and returns false.
     bool Open();
     void Release();
-    IFolderView2* View() const { return m_view; }
-    IShellFolder* Folder() const { return m_folder; }
+    IFolderView2* View() const { return m_view.Get(); }
+    IShellFolder* Folder() const { return m_folder.Get(); }
 
 private:
-    IFolderView2* m_view = nullptr;
-    IShellFolder* m_folder = nullptr;
+    CComRef<IFolderView2> m_view;
+    CComRef<IShellFolder> m_folder;
 };
 
 // Updates the process-wide icon size from the view; with a null view, opens

@@ -391,13 +391,13 @@ bool CDeskHostImpl::PrepareFile(const DeskIcon& icon)
 LPITEMIDLIST CDeskHostImpl::FindChild(const std::wstring& name) const
 {
     const std::wstring wanted = ParsingNameFor(name);
-    CHostRef<IEnumIDList> items;
-    if (desktop->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Out()) != S_OK)
+    CComRef<IEnumIDList> items;
+    if (desktop->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Put()) != S_OK)
         return nullptr;
     for (;;) {
-        CHostIdList child;
+        CItemIdList child;
         ULONG fetched = 0;
-        if (items->Next(1, child.Out(), &fetched) != S_OK || !fetched)
+        if (items->Next(1, child.Put(), &fetched) != S_OK || !fetched)
             return nullptr;
         if (SameText(NameOf(child.Get(), SHGDN_FORPARSING), wanted))
             return child.Detach();
@@ -519,7 +519,7 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
     wchar_t path[MAX_PATH] = {};
     HRESULT hr = SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, SHGFP_TYPE_CURRENT, path);
     if (SUCCEEDED(hr))
-        hr = SHGetDesktopFolder(host.desktop.Out());
+        hr = SHGetDesktopFolder(host.desktop.Put());
     if (FAILED(hr)) {
         Stop();
         return hr;
@@ -596,12 +596,12 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
     }
     if (options.enumerationOrder) {
         std::vector<bool> placed(icons.size(), false);
-        CHostRef<IEnumIDList> items;
-        if (host.desktop->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Out()) == S_OK) {
+        CComRef<IEnumIDList> items;
+        if (host.desktop->EnumObjects(nullptr, SHCONTF_FOLDERS | SHCONTF_NONFOLDERS, items.Put()) == S_OK) {
             for (;;) {
-                CHostIdList child;
+                CItemIdList child;
                 ULONG fetched = 0;
-                if (items->Next(1, child.Out(), &fetched) != S_OK || !fetched)
+                if (items->Next(1, child.Put(), &fetched) != S_OK || !fetched)
                     break;
                 const std::wstring parsing = host.NameOf(child.Get(), SHGDN_FORPARSING);
                 for (size_t i = 0; i < icons.size(); ++i) {
@@ -757,7 +757,7 @@ int CDeskHost::AddIcon(const DeskIcon& icon)
 {
     if (!m_impl || !m_impl->PrepareFile(icon))
         return -1;
-    CHostIdList child(m_impl->FindChild(icon.name));
+    CItemIdList child(m_impl->FindChild(icon.name));
     if (!child.Get())
         return -1;
     return m_impl->InsertItem(m_impl->Count(), child.Get(), icon.pos);

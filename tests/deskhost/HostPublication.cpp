@@ -1,5 +1,5 @@
 #include "DeskHost.h"
-#include "HostRef.h"
+#include "layout/Owners.h"
 
 const wchar_t kDeskHostPublication[] = L"Local\\OstrelDeskHost";
 const wchar_t kDeskHostLayOutAgain[] = L"OstrelDeskHostLayOutAgain";
@@ -16,8 +16,8 @@ HRESULT GetPublishedDeskHost(REFIID riid, void** ppv)
     if (const BYTE* view = static_cast<const BYTE*>(MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0))) {
         ULONG size = 0;
         memcpy(&size, view, sizeof(size));
-        CHostRef<IStream> stream;
-        hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.Out());
+        CComRef<IStream> stream;
+        hr = CreateStreamOnHGlobal(nullptr, TRUE, stream.Put());
         if (SUCCEEDED(hr))
             hr = stream->Write(view + sizeof(size), size, nullptr);
         UnmapViewOfFile(view);

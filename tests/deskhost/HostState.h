@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 #include "DeskHost.h"
-#include "HostRef.h"
+#include "layout/Owners.h"
 
 class CHostShellWindows;
 class CHostBrowser;
@@ -39,7 +39,7 @@ public:
     std::unordered_map<LPCITEMIDLIST, POINT> record;
     std::unordered_map<LPCITEMIDLIST, POINT> savedState;
 
-    CHostRef<IShellFolder> desktop;      // the real desktop folder
+    CComRef<IShellFolder> desktop;      // the real desktop folder
     CHostShellWindows* shellWindows = nullptr;
     CHostBrowser* browser = nullptr;
     CHostView* view = nullptr;
