@@ -19,14 +19,14 @@ constexpr const wchar_t* kUsageLines[] = {
 
 } // namespace
 
-void PrintBanner()
+void PrintBanner(const CCliContext& context)
 {
-    OutPrint(OutStream::Out, L"OstrelCli Version: %s (%d Bit) %s\n", kOstrelVersion,
+    OutPrint(context, OutStream::Out, L"OstrelCli Version: %s (%d Bit) %s\n", kOstrelVersion,
              static_cast<int>(sizeof(void*) * 8), kLegalNotice);
 }
 
-void PrintUsage()
+void PrintUsage(const CCliContext& context)
 {
     for (const wchar_t* line : kUsageLines)
-        OutText(OutStream::Out, line);
+        OutText(context, OutStream::Out, line);
 }

@@ -1,6 +1,7 @@
 #pragma once
+#include "cli/access/CliContext.h"
 
 // "OstrelCli Version: ..." on standard output.
-void PrintBanner();
+void PrintBanner(const CCliContext& context);
 // The eight usage lines on standard output.
-void PrintUsage();
+void PrintUsage(const CCliContext& context);

@@ -19,14 +19,15 @@ namespace {
 class CDisplayCapture
 {
 public:
-    CDisplayCapture() : m_count(Cli().display.Capture()) {}
-    ~CDisplayCapture() { Cli().display.Release(); }
+    explicit CDisplayCapture(CCliContext& context) : m_context(context), m_count(context.display.Capture()) {}
+    ~CDisplayCapture() { m_context.display.Release(); }
     CDisplayCapture(const CDisplayCapture&) = delete;
     CDisplayCapture& operator=(const CDisplayCapture&) = delete;
 
-    CWideString FullLayoutName() const { return Cli().display.LayoutName(m_count, true, Cli().flavor); }
+    CWideString FullLayoutName() const { return m_context.display.LayoutName(m_count, true, m_context.flavor); }
 
 private:
+    CCliContext& m_context;
     int m_count;
 };
 
@@ -49,137 +50,137 @@ private:
     bool m_locked;
 };
 
-HWND LocateListView()
+HWND LocateListView(const CCliContext& context)
 {
     const HWND listView = FindDesktopListView();
     if (!listView)
-        OutText(OutStream::Err, L"Could not locate Desktop ListView.\n");
+        OutText(context, OutStream::Err, L"Could not locate Desktop ListView.\n");
     return listView;
 }
 
-void GuardedRestore(HWND listView, const wchar_t* source, bool fromStore)
+void GuardedRestore(CCliContext& context, HWND listView, const wchar_t* source, bool fromStore)
 {
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     CWindowUpdateLock lock(listView);
-    RestoreFromCli(source, fromStore);
+    RestoreFromCli(context, source, fromStore);
 }
 
-void ReportInvalidName(const wchar_t* name)
+void ReportInvalidName(const CCliContext& context, const wchar_t* name)
 {
-    OutPrint(OutStream::Err, L"Invalid layout name: '%s'\nA layout name cannot contain '\\'.\n", name);
+    OutPrint(context, OutStream::Err, L"Invalid layout name: '%s'\nA layout name cannot contain '\\'.\n", name);
 }
 
 // Asks (unless answerYes) and restores a layout that the store holds.
-void ConfirmAndRestore(HWND listView, bool answerYes, const wchar_t* storedName)
+void ConfirmAndRestore(CCliContext& context, HWND listView, bool answerYes, const wchar_t* storedName)
 {
     if (!answerYes) {
         const CWideString question = CWideString::Format(L"Restore Icon Locations for:\n\t%s", storedName);
-        if (!AskYesNo(question.c_str()))
+        if (!AskYesNo(context, question.c_str()))
             return;
     }
-    GuardedRestore(listView, storedName, true);
+    GuardedRestore(context, listView, storedName, true);
 }
 
 } // namespace
 
-void SaveToStore(bool answerYes, const wchar_t* name)
+void SaveToStore(CCliContext& context, bool answerYes, const wchar_t* name)
 {
     if (name && *name && !IsValidLayoutName(name)) {
-        ReportInvalidName(name);
+        ReportInvalidName(context, name);
         return;
     }
     CDesktopViewPair pair;
-    if (!pair.Open())
+    if (!pair.Open(context))
         return;
-    ProbeIconSize(pair.View());
-    CDisplayCapture display;
+    ProbeIconSize(context, pair.View());
+    CDisplayCapture display(context);
     const CWideString target = (name && *name) ? CWideString(name) : display.FullLayoutName();
 
     if (!answerYes) {
         const CWideString question = CWideString::Format(L"Save Icon Locations for:\n%s", target.c_str());
-        if (!AskYesNo(question.c_str()))
+        if (!AskYesNo(context, question.c_str()))
             return;
     }
 
-    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(pair);
+    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(context, pair);
     if (!capture) {
-        OutText(OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
+        OutText(context, OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
         return;
     }
     int written = 0;
-    switch (SaveLayout(Cli().flavor, target.c_str(), *capture, &written)) {
+    switch (SaveLayout(context.flavor, target.c_str(), *capture, &written)) {
     case SaveResult::Saved:
         if (written > 0)
-            OutPrint(OutStream::Out, L"Layout: %s\nOstrel: saved %d Icons\n", target.c_str(), written);
+            OutPrint(context, OutStream::Out, L"Layout: %s\nOstrel: saved %d Icons\n", target.c_str(), written);
         break;
     case SaveResult::InvalidName:
-        ReportInvalidName(target.c_str());
+        ReportInvalidName(context, target.c_str());
         break;
     case SaveResult::Unreachable:
-        OutText(OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
+        OutText(context, OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
         break;
     case SaveResult::Empty:
-        OutPrint(OutStream::Err, L"Layout: %s\nOstrel: No desktop icons found: the layout was not saved.\n",
+        OutPrint(context, OutStream::Err, L"Layout: %s\nOstrel: No desktop icons found: the layout was not saved.\n",
                  target.c_str());
         break;
     case SaveResult::Failed:
-        OutPrint(OutStream::Err,
+        OutPrint(context, OutStream::Err,
                  L"Layout: %s\nOstrel: Could not write the layout store: the layout was not saved.\n",
                  target.c_str());
         break;
     }
 }
 
-void SaveToFile(const wchar_t* path)
+void SaveToFile(CCliContext& context, const wchar_t* path)
 {
     CDesktopViewPair pair;
-    if (!pair.Open())
+    if (!pair.Open(context))
         return;
-    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(pair);
+    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(context, pair);
     if (!capture) {
-        OutText(OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
+        OutText(context, OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
         return;
     }
     int written = 0;
-    switch (SaveLayoutFile(Cli().flavor, path, *capture, &written)) {
+    switch (SaveLayoutFile(context.flavor, path, *capture, &written)) {
     case FileSaveResult::Saved:
         if (written > 0)
-            OutPrint(OutStream::Out, L"Layout File: %s\nOstrel: saved %d Icons\n", path, written);
+            OutPrint(context, OutStream::Out, L"Layout File: %s\nOstrel: saved %d Icons\n", path, written);
         break;
     case FileSaveResult::Unreachable:
-        OutText(OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
+        OutText(context, OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
         break;
     case FileSaveResult::CannotCreate:
-        OutPrint(OutStream::Err, L"Could not create the layout file: %s\n", path);
+        OutPrint(context, OutStream::Err, L"Could not create the layout file: %s\n", path);
         break;
     case FileSaveResult::Empty:
-        OutPrint(OutStream::Err, L"Layout File: %s\nOstrel: No desktop icons found: the file was not saved.\n", path);
+        OutPrint(context, OutStream::Err, L"Layout File: %s\nOstrel: No desktop icons found: the file was not saved.\n", path);
         break;
     case FileSaveResult::Failed:
-        OutPrint(OutStream::Err, L"Layout File: %s\nOstrel: Could not write the file: the layout was not saved.\n", path);
+        OutPrint(context, OutStream::Err, L"Layout File: %s\nOstrel: Could not write the file: the layout was not saved.\n", path);
         break;
     }
 }
 
-void RestoreFromFile(const wchar_t* path)
+void RestoreFromFile(CCliContext& context, const wchar_t* path)
 {
-    const HWND listView = LocateListView();
+    const HWND listView = LocateListView(context);
     if (!listView)
         return;
-    CDisplayCapture display;
-    GuardedRestore(listView, path, false);
+    CDisplayCapture display(context);
+    GuardedRestore(context, listView, path, false);
 }
 
-void RestoreByName(bool answerYes, const wchar_t* name)
+void RestoreByName(CCliContext& context, bool answerYes, const wchar_t* name)
 {
-    const HWND listView = LocateListView();
+    const HWND listView = LocateListView(context);
     if (!listView)
         return;
-    ProbeIconSize(nullptr);
-    CDisplayCapture display;
+    ProbeIconSize(context, nullptr);
+    CDisplayCapture display(context);
     const CWideString target = (name && *name) ? CWideString(name) : display.FullLayoutName();
 
-    const std::vector<CWideString> layouts = ListLayouts(Cli().flavor);
+    const std::vector<CWideString> layouts = ListLayouts(context.flavor);
     const CWideString* stored = nullptr;
     for (const CWideString& layout : layouts) {
         if (EqualsAsciiNoCase(layout.c_str(), target.c_str())) {
@@ -188,37 +189,37 @@ void RestoreByName(bool answerYes, const wchar_t* name)
         }
     }
     if (!stored) {
-        OutPrint(OutStream::Err, L"Layout not found: %s.\n", target.c_str());
+        OutPrint(context, OutStream::Err, L"Layout not found: %s.\n", target.c_str());
         return;
     }
-    ConfirmAndRestore(listView, answerYes, stored->c_str());
+    ConfirmAndRestore(context, listView, answerYes, stored->c_str());
 }
 
-void ChooseLayout(bool answerYes)
+void ChooseLayout(CCliContext& context, bool answerYes)
 {
-    const HWND listView = LocateListView();
+    const HWND listView = LocateListView(context);
     if (!listView)
         return;
-    ProbeIconSize(nullptr);
-    CDisplayCapture display;
+    ProbeIconSize(context, nullptr);
+    CDisplayCapture display(context);
 
-    const std::vector<CWideString> layouts = ListLayouts(Cli().flavor);
-    OutPrint(OutStream::Out, L"Current Resolution: %s\n\n", display.FullLayoutName().c_str());
+    const std::vector<CWideString> layouts = ListLayouts(context.flavor);
+    OutPrint(context, OutStream::Out, L"Current Resolution: %s\n\n", display.FullLayoutName().c_str());
     const size_t listed = layouts.size() < kSelectionKeyCount ? layouts.size() : kSelectionKeyCount;
     for (size_t i = 0; i < listed; ++i)
-        OutPrint(OutStream::Out, L"%c) %s\n", kSelectionKeys[i], layouts[i].c_str());
+        OutPrint(context, OutStream::Out, L"%c) %s\n", kSelectionKeys[i], layouts[i].c_str());
 
-    OutText(OutStream::Out, L"Choose Layout (press ESC to cancel): ");
-    const int key = ReadKey();
+    OutText(context, OutStream::Out, L"Choose Layout (press ESC to cancel): ");
+    const int key = context.system->ReadKey();
     if (key == kNoKey) {
-        OutText(OutStream::Out, L"\n");
+        OutText(context, OutStream::Out, L"\n");
         return;
     }
     for (size_t i = 0; i < listed; ++i) {
         if (key != kSelectionKeys[i])
             continue;
-        OutPrint(OutStream::Out, L"%c\n\n", kSelectionKeys[i]);
-        ConfirmAndRestore(listView, answerYes, layouts[i].c_str());
+        OutPrint(context, OutStream::Out, L"%c\n\n", kSelectionKeys[i]);
+        ConfirmAndRestore(context, listView, answerYes, layouts[i].c_str());
         return;
     }
 }

@@ -27,52 +27,52 @@ private:
     bool m_initialized;
 };
 
-int UsageError(const wchar_t* message)
+int UsageError(const CCliContext& context, const wchar_t* message)
 {
-    OutText(OutStream::Err, message);
-    PrintUsage();
+    OutText(context, OutStream::Err, message);
+    PrintUsage(context);
     return kUsageError;
 }
 
 } // namespace
 
-int RunOstrelCli(int argc, wchar_t** argv)
+int RunOstrelCli(CCliContext& context, int argc, wchar_t** argv)
 {
     if (argc < 2) {
-        PrintBanner();
-        return UsageError(L"Too few arguments.\n");
+        PrintBanner(context);
+        return UsageError(context, L"Too few arguments.\n");
     }
     CCliOptions options;
     const wchar_t* invalid = nullptr;
     if (!ParseArguments(argc, argv, options, &invalid)) {
-        PrintBanner();
-        return UsageError(CWideString::Format(L"Invalid argument: '%s'\n", invalid).c_str());
+        PrintBanner(context);
+        return UsageError(context, CWideString::Format(L"Invalid argument: '%s'\n", invalid).c_str());
     }
 
     CComApartment com;
-    PrintBanner();
+    PrintBanner(context);
     const bool fromFile = options.source == LayoutSource::File;
     switch (options.action) {
     case CliAction::Save:
         if (fromFile)
-            SaveToFile(options.filePath.c_str());
+            SaveToFile(context, options.filePath.c_str());
         else
-            SaveToStore(options.answerYes, options.layoutName.c_str());
+            SaveToStore(context, options.answerYes, options.layoutName.c_str());
         break;
     case CliAction::Restore:
         if (fromFile)
-            RestoreFromFile(options.filePath.c_str());
+            RestoreFromFile(context, options.filePath.c_str());
         else
-            RestoreByName(options.answerYes, options.layoutName.c_str());
+            RestoreByName(context, options.answerYes, options.layoutName.c_str());
         break;
     case CliAction::Query:
-        ChooseLayout(options.answerYes);
+        ChooseLayout(context, options.answerYes);
         break;
     case CliAction::Help:
-        PrintUsage();
+        PrintUsage(context);
         break;
     case CliAction::None:
-        return UsageError(L"Missing Action.\n");
+        return UsageError(context, L"Missing Action.\n");
     }
     return 0;
 }

@@ -3,12 +3,6 @@
 
 namespace {
 
-std::function<int()>& Hook()
-{
-    static std::function<int()> s_hook;
-    return s_hook;
-}
-
 bool IsModifierKey(WORD virtualKey)
 {
     switch (virtualKey) {
@@ -83,10 +77,8 @@ int ReadStreamChar(HANDLE input)
 
 } // namespace
 
-int ReadKey()
+int ReadStdinKey()
 {
-    if (Hook())
-        return Hook()();
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     if (!input || input == INVALID_HANDLE_VALUE)
         return kNoKey;
@@ -94,9 +86,4 @@ int ReadKey()
     if (GetConsoleMode(input, &mode))
         return ReadConsoleKey(input);
     return ReadStreamChar(input);
-}
-
-void SetKeyHook(std::function<int()> hook)
-{
-    Hook() = std::move(hook);
 }

@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 
 // One key press from standard input. From a console: the next key pressed,
 // without echo and without waiting for Enter. From a pipe or a file: the next
@@ -9,7 +8,4 @@ constexpr int kNoKey = -1;
 
 // A UTF-16 code unit; 0 for a key that produces no character (arrows,
 // function keys). Modifier keys alone are not key presses.
-int ReadKey();
-
-// Tests feed keys instead of standard input; an empty function restores it.
-void SetKeyHook(std::function<int()> hook);
+int ReadStdinKey();

@@ -1,49 +1,24 @@
 #include "cli/ConsoleQuestion.h"
-#include <windows.h>
 #include "cli/ConsoleInput.h"
 #include "cli/access/ConsoleOut.h"
 
-namespace {
-
-std::function<void()>& BeepHook()
+bool AskYesNo(const CCliContext& context, const wchar_t* question)
 {
-    static std::function<void()> s_hook;
-    return s_hook;
-}
-
-void Beep()
-{
-    if (BeepHook()) {
-        BeepHook()();
-        return;
-    }
-    MessageBeep(0xFFFFFFFF);
-}
-
-} // namespace
-
-bool AskYesNo(const wchar_t* question)
-{
-    OutPrint(OutStream::Out, L"%s [y/n]? ", question);
+    OutPrint(context, OutStream::Out, L"%s [y/n]? ", question);
     for (;;) {
-        const int key = ReadKey();
+        const int key = context.system->ReadKey();
         if (key == kNoKey) {
-            OutText(OutStream::Out, L"\n");
+            OutText(context, OutStream::Out, L"\n");
             return false;
         }
         if (key == L'y' || key == L'Y') {
-            OutText(OutStream::Out, L"y\n");
+            OutText(context, OutStream::Out, L"y\n");
             return true;
         }
         if (key == L'n' || key == L'N') {
-            OutText(OutStream::Out, L"n\n");
+            OutText(context, OutStream::Out, L"n\n");
             return false;
         }
-        Beep();
+        context.system->Beep();
     }
-}
-
-void SetBeepHook(std::function<void()> hook)
-{
-    BeepHook() = std::move(hook);
 }

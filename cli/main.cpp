@@ -2,5 +2,6 @@
 
 int wmain(int argc, wchar_t** argv)
 {
-    return RunOstrelCli(argc, argv);
+    CCliContext context;
+    return RunOstrelCli(context, argc, argv);
 }

@@ -3,21 +3,8 @@
 #include "engine/ModuleActCtx.h"
 #include "layout/Owners.h"
 
-namespace {
-
-CommonControlsProbe g_probe = nullptr;
-
-} // namespace
-
-void SetCommonControlsProbe(CommonControlsProbe probe)
-{
-    g_probe = probe;
-}
-
 DWORD ProbeCommonControlsVersion(HMODULE manifestModule)
 {
-    if (g_probe)
-        return g_probe(manifestModule);
     CModuleActCtxScope scope(manifestModule);
     CModule comctl(L"ComCtl32.dll");
     if (!comctl.Get())

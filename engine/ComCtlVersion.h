@@ -9,11 +9,9 @@
 // manifest gets version 6 even in a process that runs version 5.
 DWORD ProbeCommonControlsVersion(HMODULE manifestModule);
 
-// Tests answer in place of the library: Wine's DllGetVersion refuses the
-// 32-byte version record that Windows accepts, so under Wine the probe
-// always gives 0. Null restores the real probe.
-using CommonControlsProbe = DWORD (*)(HMODULE manifestModule);
-void SetCommonControlsProbe(CommonControlsProbe probe);
+// Wine's DllGetVersion refuses the 32-byte version record that Windows
+// accepts, so under Wine the probe gives 0; tests answer through the
+// deliverables' system seams (CDeskSystem, CCliSystem) instead.
 
 // From 5.82 on the list view knows snap-to-grid and auto-auto-arrange, and
 // the restore engines switch them off while icons move.

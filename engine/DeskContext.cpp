@@ -1,9 +1,22 @@
 #include "engine/DeskContext.h"
+#include "engine/ComCtlVersion.h"
 #include "engine/ShellExtStrings.h"
 #include "layout/ResText.h"
 
-namespace {
-CDeskContext::MessageBoxFn g_messageBox = nullptr;
+int CDeskSystem::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    return MessageBoxW(owner, text, caption, type);
+}
+
+DWORD CDeskSystem::CommonControlsVersion(HMODULE manifestModule)
+{
+    return ProbeCommonControlsVersion(manifestModule);
+}
+
+CDeskSystem& RealDeskSystem()
+{
+    static CDeskSystem s_system;
+    return s_system;
 }
 
 CLayoutFlavor ShellExtFlavor(HINSTANCE resources)
@@ -30,12 +43,5 @@ const wchar_t* CDeskContext::Text(UINT id) const
 int CDeskContext::ShowMessage(const wchar_t* text, UINT type) const
 {
     const wchar_t* caption = Text(IDS_CAPTION);
-    if (g_messageBox)
-        return g_messageBox(owner, text, caption, type);
-    return MessageBoxW(owner, text, caption, type);
-}
-
-void CDeskContext::SetMessageBoxFunction(MessageBoxFn fn)
-{
-    g_messageBox = fn;
+    return system->ShowMessageBox(owner, text, caption, type);
 }

@@ -21,6 +21,18 @@ struct CDeskSettings
 // resources, which must be the shell extension's.
 CLayoutFlavor ShellExtFlavor(HINSTANCE resources);
 
+// What the shell extension asks of the system where tests answer instead: its
+// message boxes and the common-controls version. RealDeskSystem() is the
+// system itself.
+class CDeskSystem
+{
+public:
+    virtual ~CDeskSystem() = default;
+    virtual int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
+    virtual DWORD CommonControlsVersion(HMODULE manifestModule);
+};
+CDeskSystem& RealDeskSystem();
+
 // The state that the shell extension's commands share: one per context menu
 // handler object. The handler derives from it.
 class CDeskContext
@@ -38,6 +50,7 @@ public:
     bool currentFormat = false;      // set by the layout readers for the restore engine
     CDeskSettings settings;
     HWND owner = nullptr;            // owner of every message box of the commands
+    CDeskSystem* system = &RealDeskSystem();
 
     // The site that the shell gave the handler (a reference of our own).
     void SetSiteUnknown(IUnknown* site);
@@ -48,10 +61,6 @@ public:
 
     // Every message box of the commands goes through here, owned by owner.
     int ShowMessage(const wchar_t* text, UINT type) const;
-
-    // Tests replace the message box function; null restores MessageBoxW.
-    using MessageBoxFn = int (*)(HWND, const wchar_t*, const wchar_t*, UINT);
-    static void SetMessageBoxFunction(MessageBoxFn fn);
 
 private:
     CComRef<IUnknown> m_site;

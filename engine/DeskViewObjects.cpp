@@ -34,7 +34,7 @@ HRESULT CDeskViewObjects::Open(CDeskContext& context)
         m_shellView.Reset();
     }
 
-    context.ccVersion = ProbeCommonControlsVersion(context.flavor.resources);
+    context.ccVersion = context.system->CommonControlsVersion(context.flavor.resources);
     context.ccFlag = HasViewFlagsSupport(context.ccVersion);
     return status;
 }

@@ -1,5 +1,8 @@
 #include "cli/access/CliContext.h"
+#include "cli/ConsoleInput.h"
+#include "cli/access/ConsoleOut.h"
 #include "cli/resource.h"
+#include "engine/ComCtlVersion.h"
 
 CLayoutFlavor CliFlavor(HINSTANCE resources)
 {
@@ -7,8 +10,28 @@ CLayoutFlavor CliFlavor(HINSTANCE resources)
              KEY_READ | KEY_CREATE_SUB_KEY, L";\n; OstrelCli Version: %s -- UNICODE Layout File.\n;\n\n" };
 }
 
-CCliContext& Cli()
+void CCliSystem::Write(OutStream stream, const std::wstring& text)
 {
-    static CCliContext s_context;
-    return s_context;
+    WriteStdStream(stream, text.c_str());
+}
+
+int CCliSystem::ReadKey()
+{
+    return ReadStdinKey();
+}
+
+void CCliSystem::Beep()
+{
+    MessageBeep(0xFFFFFFFF);
+}
+
+DWORD CCliSystem::CommonControlsVersion()
+{
+    return ProbeCommonControlsVersion(nullptr);
+}
+
+CCliSystem& RealCliSystem()
+{
+    static CCliSystem s_system;
+    return s_system;
 }

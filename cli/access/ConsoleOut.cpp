@@ -6,12 +6,6 @@
 
 namespace {
 
-std::function<void(OutStream, const std::wstring&)>& Hook()
-{
-    static std::function<void(OutStream, const std::wstring&)> s_hook;
-    return s_hook;
-}
-
 void WriteHandle(HANDLE handle, const wchar_t* text, size_t length)
 {
     if (!handle || handle == INVALID_HANDLE_VALUE || length == 0)
@@ -32,27 +26,24 @@ void WriteHandle(HANDLE handle, const wchar_t* text, size_t length)
 
 } // namespace
 
-void OutText(OutStream stream, const wchar_t* text)
+void WriteStdStream(OutStream stream, const wchar_t* text)
 {
     if (!text)
         return;
-    if (Hook()) {
-        Hook()(stream, text);
-        return;
-    }
     WriteHandle(GetStdHandle(stream == OutStream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE), text, wcslen(text));
 }
 
-void OutPrint(OutStream stream, const wchar_t* format, ...)
+void OutText(const CCliContext& context, OutStream stream, const wchar_t* text)
+{
+    if (text)
+        context.system->Write(stream, text);
+}
+
+void OutPrint(const CCliContext& context, OutStream stream, const wchar_t* format, ...)
 {
     va_list args;
     va_start(args, format);
     const CWideString text = CWideString::FormatV(format, args);
     va_end(args);
-    OutText(stream, text.c_str());
-}
-
-void SetOutputHook(std::function<void(OutStream, const std::wstring&)> hook)
-{
-    Hook() = std::move(hook);
+    OutText(context, stream, text.c_str());
 }

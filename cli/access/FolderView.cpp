@@ -65,7 +65,7 @@ HRESULT OpenDesktopViewInterface(REFIID riid, void** result)
     return view->QueryInterface(riid, result);
 }
 
-bool CDesktopViewPair::Open()
+bool CDesktopViewPair::Open(const CCliContext& context)
 {
     Release();
     HRESULT hr = OpenDesktopViewInterface(IID_IFolderView2, m_view.PutVoid());
@@ -74,7 +74,7 @@ bool CDesktopViewPair::Open()
     if (SUCCEEDED(hr) && m_view && m_folder)
         return true;
     Release();
-    OutText(OutStream::Err, L"Could not get IShellFolder or IFolderView2.\n");
+    OutText(context, OutStream::Err, L"Could not get IShellFolder or IFolderView2.\n");
     return false;
 }
 
@@ -84,7 +84,7 @@ void CDesktopViewPair::Release()
     m_view.Reset();
 }
 
-void ProbeIconSize(IFolderView2* view)
+void ProbeIconSize(CCliContext& context, IFolderView2* view)
 {
     CComRef<IFolderView2> opened;
     if (!view) {
@@ -95,13 +95,13 @@ void ProbeIconSize(IFolderView2* view)
     FOLDERVIEWMODE mode = FVM_AUTO;
     int size = -1;
     if (SUCCEEDED(view->GetViewModeAndIconSize(&mode, &size)))
-        Cli().display.SetIconSize(size);
+        context.display.SetIconSize(size);
 }
 
-void ProbeCliCommonControls()
+void ProbeCliCommonControls(CCliContext& context)
 {
-    Cli().ccVersion = ProbeCommonControlsVersion(nullptr);
-    Cli().ccFlag = HasViewFlagsSupport(Cli().ccVersion);
+    context.ccVersion = context.system->CommonControlsVersion();
+    context.ccFlag = HasViewFlagsSupport(context.ccVersion);
 }
 
 HRESULT DesktopItemCount(const CDesktopViewPair& pair, int& count)

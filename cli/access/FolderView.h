@@ -5,6 +5,7 @@
 #include <vector>
 #include "layout/Owners.h"
 #include "engine/DesktopWindow.h"
+#include "cli/access/CliContext.h"
 #include "layout/Capture.h"
 #include "layout/IconRecord.h"
 
@@ -27,7 +28,7 @@ public:
 
     // Opens both; on failure writes "Could not get IShellFolder or
     // IFolderView2.\n" to standard error and returns false.
-    bool Open();
+    bool Open(const CCliContext& context);
     void Release();
     IFolderView2* View() const { return m_view.Get(); }
     IShellFolder* Folder() const { return m_folder.Get(); }
@@ -39,10 +40,10 @@ private:
 
 // Updates the process-wide icon size from the view; with a null view, opens
 // one for the probe alone.
-void ProbeIconSize(IFolderView2* view);
+void ProbeIconSize(CCliContext& context, IFolderView2* view);
 
 // Sets the process-wide common-controls version and flag.
-void ProbeCliCommonControls();
+void ProbeCliCommonControls(CCliContext& context);
 
 // One desktop item as read through the view.
 struct CDesktopItem

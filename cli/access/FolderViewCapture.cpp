@@ -33,7 +33,7 @@ int CFolderViewCapture::Run(CRecordSink& sink)
     return written;
 }
 
-std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CDesktopViewPair& pair)
+std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CCliContext& context, CDesktopViewPair& pair)
 {
-    return std::make_unique<CFolderViewCapture>(pair, Cli().display);
+    return std::make_unique<CFolderViewCapture>(pair, context.display);
 }

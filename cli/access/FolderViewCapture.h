@@ -22,4 +22,4 @@ private:
 };
 
 // The capture of the desktop through the view pair, for the writers.
-std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CDesktopViewPair& pair);
+std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CCliContext& context, CDesktopViewPair& pair);

@@ -124,7 +124,7 @@ void CFolderViewRestoreAccess::Finish()
     const int count = static_cast<int>(children.size());
     m_moved = 0;
     if (count == 0) {
-        OutPrint(OutStream::Out, L"Layout: %s\nOstrel: No Icons Repositioned\n", m_source);
+        OutPrint(m_context, OutStream::Out, L"Layout: %s\nOstrel: No Icons Repositioned\n", m_source);
         return;
     }
     const HRESULT hr = PositionItems(m_pair.View(), static_cast<UINT>(count), children.data(), points.data());
@@ -137,44 +137,43 @@ void CFolderViewRestoreAccess::Finish()
             pt.y == points[i].y)
             ++m_moved;
     }
-    OutPrint(OutStream::Out, L"Layout: %s\nOstrel: Repositioned: %d Icons\n", m_source, m_moved);
+    OutPrint(m_context, OutStream::Out, L"Layout: %s\nOstrel: Repositioned: %d Icons\n", m_source, m_moved);
     if (m_moved == count)
         return;
     if (FAILED(hr))
-        OutPrint(OutStream::Err, L"Ostrel: %d Icons could not be repositioned (error 0x%08lX)\n", count - m_moved,
+        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons could not be repositioned (error 0x%08lX)\n", count - m_moved,
                  static_cast<unsigned long>(hr));
     else
-        OutPrint(OutStream::Err, L"Ostrel: %d Icons did not reach their saved positions\n", count - m_moved);
+        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons did not reach their saved positions\n", count - m_moved);
 }
 
-bool RestoreFromCli(const wchar_t* source, bool fromStore)
+bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore)
 {
     if (!source)
         source = L"";
-    CCliContext& cli = Cli();
     CIconRecordArray records;
     if (fromStore) {
         bool currentFormat = false;
-        if (ReadLayout(cli.flavor, source, cli.display, false, records, &currentFormat) <= 0) {
-            OutPrint(OutStream::Out, L"No Registry Layout Information Stored:\n%s", source);
+        if (ReadLayout(context.flavor, source, context.display, false, records, &currentFormat) <= 0) {
+            OutPrint(context, OutStream::Out, L"No Registry Layout Information Stored:\n%s", source);
             return false;
         }
     } else {
         if (!PathFileExistsW(source)) {
-            OutPrint(OutStream::Out, L"File not found: %s\n", source);
+            OutPrint(context, OutStream::Out, L"File not found: %s\n", source);
             return false;
         }
         bool currentFormat = false;
-        if (!ReadLayoutFile(source, cli.display, records, &currentFormat)) {
-            OutPrint(OutStream::Out, L"No File Layout Information Stored: %s\n", source);
+        if (!ReadLayoutFile(source, context.display, records, &currentFormat)) {
+            OutPrint(context, OutStream::Out, L"No File Layout Information Stored: %s\n", source);
             return false;
         }
     }
 
     CDesktopViewPair pair;
-    if (!pair.Open())
+    if (!pair.Open(context))
         return false;
-    ProbeCliCommonControls();
-    CFolderViewRestoreAccess access(pair, source);
-    return RunRestore(access, records, cli.display.WorkArea(), cli.ccFlag);
+    ProbeCliCommonControls(context);
+    CFolderViewRestoreAccess access(context, pair, source);
+    return RunRestore(access, records, context.display.WorkArea(), context.ccFlag);
 }

@@ -17,8 +17,8 @@
 class CFolderViewRestoreAccess : public CRestoreAccess
 {
 public:
-    CFolderViewRestoreAccess(const CDesktopViewPair& pair, const wchar_t* source)
-        : m_pair(pair), m_source(source), m_flags(pair.View())
+    CFolderViewRestoreAccess(const CCliContext& context, const CDesktopViewPair& pair, const wchar_t* source)
+        : m_context(context), m_pair(pair), m_source(source), m_flags(pair.View())
     {
     }
 
@@ -55,6 +55,7 @@ private:
 
     bool ReadItems();
 
+    const CCliContext& m_context;
     const CDesktopViewPair& m_pair;
     const wchar_t* m_source;
     CFolderFlagSwitch m_flags;
@@ -74,4 +75,4 @@ private:
 // The command-line restore: fromStore reads the store (source = layout
 // name), otherwise a layout file (source = path); runs the restore engine
 // through the folder view. Prints its own messages.
-bool RestoreFromCli(const wchar_t* source, bool fromStore);
+bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore);

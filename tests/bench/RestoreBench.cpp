@@ -362,8 +362,9 @@ bool RunAcrossProcesses(const Desk& desk, int n)
         fprintf(stderr, "the calls into deskhost.exe are not counted\n");
 
     // The bench's own view of the host, across the process boundary.
+    const CCliContext cliContext;
     CDesktopViewPair pair;
-    if (!pair.Open())
+    if (!pair.Open(cliContext))
         return false;
     std::vector<CItemIdList> children(static_cast<size_t>(n));
     std::vector<POINT> saved(static_cast<size_t>(n));

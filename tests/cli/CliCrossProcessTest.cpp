@@ -37,8 +37,9 @@ std::vector<DeskIcon> Icons(bool shuffled)
 std::map<std::wstring, std::pair<long, long>> ViewPositions()
 {
     std::map<std::wstring, std::pair<long, long>> positions;
+    const CCliContext cliContext;
     CDesktopViewPair pair;
-    if (!pair.Open())
+    if (!pair.Open(cliContext))
         return positions;
     int count = 0;
     if (FAILED(DesktopItemCount(pair, count)))

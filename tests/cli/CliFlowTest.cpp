@@ -20,36 +20,34 @@ namespace {
 
 using Positions = std::vector<std::pair<long, long>>;
 
-class CliFlowTest : public ::testing::Test
+class CliFlowTest : public ::testing::Test, public CCliSystem
 {
 protected:
     void SetUp() override
     {
         // In-process the string table is the built OstrelCli.exe's, not the test program's.
-        Cli().flavor = TestCliFlavor();
-        SetOutputHook([this](OutStream stream, const std::wstring& text) {
-            (stream == OutStream::Out ? out : err) += text;
-        });
-        SetBeepHook([this] { ++beeps; });
-        SetKeyHook([this] {
-            ++keysRead;
-            if (m_keys.empty())
-                return kNoKey;
-            const int key = m_keys.front();
-            m_keys.pop_front();
-            return key;
-        });
+        cli.flavor = TestCliFlavor();
+        cli.system = this;
         StartHost(DeskWindows::Shell);
     }
 
-    void TearDown() override
+    void TearDown() override { host.Stop(); }
+
+    // Both streams captured, keys fed, beeps counted.
+    void Write(OutStream stream, const std::wstring& text) override
     {
-        host.Stop();
-        SetOutputHook(nullptr);
-        SetBeepHook(nullptr);
-        SetKeyHook(nullptr);
-        Cli().display.SetIconSize(0);
+        (stream == OutStream::Out ? out : err) += text;
     }
+    int ReadKey() override
+    {
+        ++keysRead;
+        if (m_keys.empty())
+            return kNoKey;
+        const int key = m_keys.front();
+        m_keys.pop_front();
+        return key;
+    }
+    void Beep() override { ++beeps; }
 
     void StartHost(DeskWindows windows)
     {
@@ -77,7 +75,7 @@ protected:
         std::vector<wchar_t*> argv;
         for (std::wstring& arg : args)
             argv.push_back(&arg[0]);
-        const int status = RunOstrelCli(static_cast<int>(argv.size()), argv.data());
+        const int status = RunOstrelCli(cli, static_cast<int>(argv.size()), argv.data());
         const size_t bannerEnd = out.find(L'\n');
         EXPECT_EQ(out.compare(0, 19, L"OstrelCli Version: "), 0) << Narrow(out);
         out.erase(0, bannerEnd == std::wstring::npos ? out.size() : bannerEnd + 1);
@@ -117,6 +115,7 @@ protected:
     std::wstring out, err;
     int beeps = 0;
     int keysRead = 0;
+    CCliContext cli;
 
 private:
     std::deque<int> m_keys;
@@ -180,18 +179,18 @@ TEST_F(CliFlowTest, SaveThatIsNotDoneNeverReportsSaved)
 
     // The layout saved first is still whole.
     CIconRecordArray records;
-    Cli().display.Capture();
-    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", Cli().display, false, records, nullptr), 3);
-    Cli().display.Release();
+    cli.display.Capture();
+    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", cli.display, false, records, nullptr), 3);
+    cli.display.Release();
 
     // A view that cannot count its items leaves the stored layout whole too.
     host.Faults().noItemCount = true;
     EXPECT_EQ(Run({ L"save", L"/n", L"Work", L"/y" }), 0);
     EXPECT_EQ(out.find(L"saved"), std::wstring::npos) << Narrow(out);
     host.Faults().noItemCount = false;
-    Cli().display.Capture();
-    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", Cli().display, false, records, nullptr), 3);
-    Cli().display.Release();
+    cli.display.Capture();
+    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", cli.display, false, records, nullptr), 3);
+    cli.display.Release();
 }
 
 TEST_F(CliFlowTest, ASaveThatFailsOrFindsNoIconsSaysSoAndReplacesNothing)
@@ -246,9 +245,9 @@ TEST_F(CliFlowTest, ASaveThatFailsOrFindsNoIconsSaysSoAndReplacesNothing)
 
     EXPECT_EQ(ReadFileBytes(file), fileBefore);
     CIconRecordArray records;
-    Cli().display.Capture();
-    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", Cli().display, false, records, nullptr), 3);
-    Cli().display.Release();
+    cli.display.Capture();
+    EXPECT_EQ(ReadLayout(TestCliFlavor(), L"Work", cli.display, false, records, nullptr), 3);
+    cli.display.Release();
 }
 
 TEST_F(CliFlowTest, RestoreByNameIgnoresAsciiLetterCaseOnly)

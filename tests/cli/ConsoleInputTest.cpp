@@ -45,22 +45,22 @@ TEST(ConsoleInput, RedirectedInputGivesCharactersThenNoKey)
     // continuation byte, a line end, then the end of input.
     input.Write("y\xEF\xBB\xBF\xD0\xB6\x80\r\n");
     input.CloseWriter();
-    EXPECT_EQ(ReadKey(), L'y');
-    EXPECT_EQ(ReadKey(), 0x0436);
-    EXPECT_EQ(ReadKey(), 0xFFFD);
-    EXPECT_EQ(ReadKey(), L'\r');
-    EXPECT_EQ(ReadKey(), L'\n');
-    EXPECT_EQ(ReadKey(), kNoKey);
-    EXPECT_EQ(ReadKey(), kNoKey);
+    EXPECT_EQ(ReadStdinKey(), L'y');
+    EXPECT_EQ(ReadStdinKey(), 0x0436);
+    EXPECT_EQ(ReadStdinKey(), 0xFFFD);
+    EXPECT_EQ(ReadStdinKey(), L'\r');
+    EXPECT_EQ(ReadStdinKey(), L'\n');
+    EXPECT_EQ(ReadStdinKey(), kNoKey);
+    EXPECT_EQ(ReadStdinKey(), kNoKey);
 }
 
 TEST(ConsoleInput, NoStandardInputGivesNoKey)
 {
     const HANDLE previous = GetStdHandle(STD_INPUT_HANDLE);
     SetStdHandle(STD_INPUT_HANDLE, nullptr);
-    EXPECT_EQ(ReadKey(), kNoKey);
+    EXPECT_EQ(ReadStdinKey(), kNoKey);
     SetStdHandle(STD_INPUT_HANDLE, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ReadKey(), kNoKey);
+    EXPECT_EQ(ReadStdinKey(), kNoKey);
     SetStdHandle(STD_INPUT_HANDLE, previous);
 }
 
@@ -107,10 +107,10 @@ TEST(ConsoleInput, ConsoleKeyPressesWithoutEnter)
 
     const HANDLE previous = GetStdHandle(STD_INPUT_HANDLE);
     SetStdHandle(STD_INPUT_HANDLE, console);
-    EXPECT_EQ(ReadKey(), L'A');
-    EXPECT_EQ(ReadKey(), 27);
-    EXPECT_EQ(ReadKey(), 0);
-    EXPECT_EQ(ReadKey(), 0x00E9);
+    EXPECT_EQ(ReadStdinKey(), L'A');
+    EXPECT_EQ(ReadStdinKey(), 27);
+    EXPECT_EQ(ReadStdinKey(), 0);
+    EXPECT_EQ(ReadStdinKey(), 0x00E9);
     SetStdHandle(STD_INPUT_HANDLE, previous);
     CloseHandle(console);
     if (allocated)
@@ -121,20 +121,24 @@ TEST(ConsoleInput, ConsoleKeyPressesWithoutEnter)
 // the question on a real standard input that has ended.
 TEST(ConsoleInput, QuestionOnEndedInputAnswersNoInsteadOfWaiting)
 {
-    std::wstring out;
-    int beeps = 0;
-    SetOutputHook([&out](OutStream, const std::wstring& text) { out += text; });
-    SetBeepHook([&beeps] { ++beeps; });
+    // Output and beeps are kept; the keys come from standard input.
+    struct CSystem : CCliSystem
+    {
+        std::wstring out;
+        int beeps = 0;
+        void Write(OutStream, const std::wstring& text) override { out += text; }
+        void Beep() override { ++beeps; }
+    } system;
+    CCliContext context;
+    context.system = &system;
     {
         CPipedStdin input;
         input.Write("?");
         input.CloseWriter();
-        EXPECT_FALSE(AskYesNo(L"Q"));
+        EXPECT_FALSE(AskYesNo(context, L"Q"));
     }
-    SetOutputHook(nullptr);
-    SetBeepHook(nullptr);
-    EXPECT_EQ(out, L"Q [y/n]? \n");
-    EXPECT_EQ(beeps, 1);
+    EXPECT_EQ(system.out, L"Q [y/n]? \n");
+    EXPECT_EQ(system.beeps, 1);
 }
 
 } // namespace

@@ -164,8 +164,9 @@ void RunCli(const std::wstring& arguments)
 // by display name, read through the shell view as the tool reads them.
 bool ViewPositions(std::vector<DeskIcon>* out)
 {
+    const CCliContext cliContext;
     CDesktopViewPair pair;
-    if (!pair.Open())
+    if (!pair.Open(cliContext))
         return false;
     int count = 0;
     if (FAILED(pair.View()->ItemCount(SVGIO_ALLVIEW, &count)))

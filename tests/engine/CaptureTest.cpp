@@ -140,16 +140,16 @@ TEST_F(CaptureTest, ClassIdTextIsUpperCaseRegistryForm)
 TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
 {
     TwoMonitors();
-    Cli().display.SetSource(&display);
+    cli.display.SetSource(&display);
     Start({ { L"a.txt", { 100, 120 } }, { L"b.doc", { 1950, 30 } }, { L"c.txt", { 300, 40 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open());
-    auto capture = MakeFolderViewCapture(pair);
+    ASSERT_TRUE(pair.Open(cli));
+    auto capture = MakeFolderViewCapture(cli, pair);
     ASSERT_TRUE(capture->Ready());
     host.Faults().failDisplayNameAt = 0;
     CListSink sink;
     EXPECT_EQ(2, capture->Run(sink));
-    Cli().display.SetSource(nullptr);
+    cli.display.SetSource(nullptr);
     ASSERT_EQ(2u, sink.records.size());
     EXPECT_STREQ(L"b.doc", sink.records[0].Name.c_str());
     EXPECT_EQ(PathOf(L"b.doc"), sink.records[0].Path.c_str());
@@ -160,7 +160,7 @@ TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
     EXPECT_EQ(0, sink.records[1].Monitor);
 
     CDesktopViewPair closed;
-    EXPECT_FALSE(MakeFolderViewCapture(closed)->Ready());
+    EXPECT_FALSE(MakeFolderViewCapture(cli, closed)->Ready());
 }
 
 // Names of any length come from the shell; each is cut at 259 characters, so

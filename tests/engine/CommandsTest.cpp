@@ -206,10 +206,10 @@ TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
     EXPECT_EQ(count, host.Counters().positionCalls);
 
     shuffle();
-    Cli().flavor = TestCliFlavor();
-    Cli().display.SetSource(&display);
-    Cli().display.Capture();
-    EXPECT_TRUE(RestoreFromCli(kFull, true));
+    cli.flavor = TestCliFlavor();
+    cli.display.SetSource(&display);
+    cli.display.Capture();
+    EXPECT_TRUE(RestoreFromCli(cli, kFull, true));
     for (int i = 0; i < count; ++i)
         EXPECT_EQ(saved[i], host.Position(i)) << Narrow(host.Label(i));
     EXPECT_EQ(1, host.Counters().positionCalls);
@@ -217,13 +217,13 @@ TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
     // And the command-line tool's save, restored by the shell extension.
     {
         CDesktopViewPair pair;
-        ASSERT_TRUE(pair.Open());
+        ASSERT_TRUE(pair.Open(cli));
         int written = 0;
         EXPECT_EQ(SaveResult::Saved,
-                  SaveLayout(Cli().flavor, L"From the command line", *MakeFolderViewCapture(pair), &written));
+                  SaveLayout(cli.flavor, L"From the command line", *MakeFolderViewCapture(cli, pair), &written));
         EXPECT_EQ(count, written);
     }
-    Cli().display.SetSource(nullptr);
+    cli.display.SetSource(nullptr);
     shuffle();
     context.display.Capture();
     EXPECT_EQ(1, RestoreLayoutInShell(context, host.ListView(), L"From the command line", 0));
@@ -276,11 +276,11 @@ TEST_F(CommandsTest, RestoreDesktopHoldsWhenTheDesktopIsLaidOutAgain)
 
     // The command-line engine on the same desktop.
     host.SetAutoArrange(true);
-    Cli().flavor = TestCliFlavor();
-    Cli().display.SetSource(&display);
-    Cli().display.Capture();
-    EXPECT_TRUE(RestoreFromCli(kFull, true));
-    Cli().display.SetSource(nullptr);
+    cli.flavor = TestCliFlavor();
+    cli.display.SetSource(&display);
+    cli.display.Capture();
+    EXPECT_TRUE(RestoreFromCli(cli, kFull, true));
+    cli.display.SetSource(nullptr);
     EXPECT_FALSE(host.AutoArrange());
     EXPECT_TRUE(host.SnapToGrid());
     host.LayOutAgain();

@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 #include "DeskHost.h"
-#include "cli/access/ConsoleOut.h"
-#include "engine/ComCtlVersion.h"
+#include "cli/access/CliContext.h"
 #include "engine/DeskContext.h"
 #include "layout/LayoutStore.h"
 #include "tests/common/FakeCapture.h"
@@ -47,20 +46,15 @@ protected:
         s_answer = IDOK;
         s_ccVersion = 0x60000;
         s_probedModule = nullptr;
-        SetCommonControlsProbe(&CEngineTest::ProbeHook);
-        CDeskContext::SetMessageBoxFunction(&CEngineTest::MessageBoxHook);
-        SetOutputHook([this](OutStream stream, const std::wstring& text) {
-            (stream == OutStream::Out ? out : err) += text;
-        });
+        context.system = &deskSystem;
+        cli.flavor = TestCliFlavor();
+        cli.system = &cliSystem;
     }
 
     ~CEngineTest() override
     {
         context.SetSiteUnknown(nullptr);
         host.Stop();
-        CDeskContext::SetMessageBoxFunction(nullptr);
-        SetCommonControlsProbe(nullptr);
-        SetOutputHook(nullptr);
         s_boxes = nullptr;
     }
 
@@ -110,10 +104,38 @@ protected:
         return s_ccVersion;
     }
 
+    // The system as the tests answer it: message boxes recorded and
+    // answered, the common-controls version given, console output kept.
+    class CTestDeskSystem : public CDeskSystem
+    {
+    public:
+        int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) override
+        {
+            return MessageBoxHook(owner, text, caption, type);
+        }
+        DWORD CommonControlsVersion(HMODULE module) override { return ProbeHook(module); }
+    };
+    class CTestCliSystem : public CCliSystem
+    {
+    public:
+        explicit CTestCliSystem(CEngineTest& test) : m_test(test) {}
+        void Write(OutStream stream, const std::wstring& text) override
+        {
+            (stream == OutStream::Out ? m_test.out : m_test.err) += text;
+        }
+        DWORD CommonControlsVersion() override { return ProbeHook(nullptr); }
+
+    private:
+        CEngineTest& m_test;
+    };
+
     CScopedUserHive hive;
     CFakeDisplay display;
     CDeskHost host;
     CDeskContext context;
+    CTestDeskSystem deskSystem;
+    CTestCliSystem cliSystem{ *this };
+    CCliContext cli;
     std::vector<ShownBox> boxes;
     std::wstring out;
     std::wstring err;

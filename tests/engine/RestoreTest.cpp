@@ -33,8 +33,8 @@ protected:
     bool RestoreFromView(const CIconRecordArray& records, bool viewFlags = false, RECT workArea = kWorkArea)
     {
         CDesktopViewPair pair;
-        EXPECT_TRUE(pair.Open());
-        CFolderViewRestoreAccess access(pair, L"Work");
+        EXPECT_TRUE(pair.Open(cli));
+        CFolderViewRestoreAccess access(cli, pair, L"Work");
         return RunRestore(access, records, workArea, viewFlags);
     }
 
@@ -370,12 +370,12 @@ TEST_F(RestoreTest, ShellEngineRefusesAnUnknownSourceSelector)
 TEST_F(RestoreTest, CommandLineEngineReportsWhatItCannotRead)
 {
     Start(kThree);
-    EXPECT_FALSE(RestoreFromCli(L"Missing", true));
+    EXPECT_FALSE(RestoreFromCli(cli, L"Missing", true));
     EXPECT_EQ(L"No Registry Layout Information Stored:\nMissing", out);
     out.clear();
     CScratchFolder folder;
     const std::wstring missing = folder.File(L"none.osl");
-    EXPECT_FALSE(RestoreFromCli(missing.c_str(), false));
+    EXPECT_FALSE(RestoreFromCli(cli, missing.c_str(), false));
     EXPECT_EQ(L"File not found: " + missing + L"\n", out);
     EXPECT_EQ(0, host.Counters().positionCalls);
 }

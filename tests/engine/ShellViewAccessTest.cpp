@@ -8,27 +8,27 @@ namespace {
 class ShellViewAccessTest : public CEngineTest
 {
 protected:
-    ShellViewAccessTest() { Cli().display.SetIconSize(0); }
+    ShellViewAccessTest() { cli.display.SetIconSize(0); }
 };
 
 TEST_F(ShellViewAccessTest, OpensThePairThroughTheShellWindows)
 {
     Start({ { L"a.txt", { 100, 100 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open());
+    ASSERT_TRUE(pair.Open(cli));
     EXPECT_NE(nullptr, pair.View());
     EXPECT_NE(nullptr, pair.Folder());
     EXPECT_EQ(L"", err);
 
-    ProbeIconSize(pair.View());
-    EXPECT_EQ(48, Cli().display.IconSize());
+    ProbeIconSize(cli, pair.View());
+    EXPECT_EQ(48, cli.display.IconSize());
     host.SetIconSize(32);
-    ProbeIconSize(nullptr);
-    EXPECT_EQ(32, Cli().display.IconSize()) << "opens a view for the probe alone";
+    ProbeIconSize(cli, nullptr);
+    EXPECT_EQ(32, cli.display.IconSize()) << "opens a view for the probe alone";
     host.Faults().noIconSize = true;
     host.SetIconSize(16);
-    ProbeIconSize(pair.View());
-    EXPECT_EQ(32, Cli().display.IconSize()) << "a failed probe keeps the size";
+    ProbeIconSize(cli, pair.View());
+    EXPECT_EQ(32, cli.display.IconSize()) << "a failed probe keeps the size";
     pair.Release();
 
     // No desktop registered: the call succeeds without a dispatch object.
@@ -36,7 +36,7 @@ TEST_F(ShellViewAccessTest, OpensThePairThroughTheShellWindows)
     CComRef<IFolderView2> view;
     EXPECT_TRUE(FAILED(OpenDesktopViewInterface(IID_IFolderView2, view.PutVoid())));
     EXPECT_FALSE(view);
-    EXPECT_FALSE(pair.Open());
+    EXPECT_FALSE(pair.Open(cli));
     EXPECT_EQ(L"Could not get IShellFolder or IFolderView2.\n", err);
     EXPECT_EQ(L"", out);
 
@@ -51,7 +51,7 @@ TEST_F(ShellViewAccessTest, EnumerationSkipsItemsThatCannotBeRead)
 {
     Start({ { L"a.txt", { 100, 100 } }, { L"b.doc", { 200, 150 } }, { L"c.txt", { 300, 100 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open());
+    ASSERT_TRUE(pair.Open(cli));
     int count = 0;
     ASSERT_TRUE(SUCCEEDED(DesktopItemCount(pair, count)));
     ASSERT_EQ(3, count);
@@ -87,7 +87,7 @@ TEST_F(ShellViewAccessTest, WalkReadsEveryItemOnceInViewOrder)
     Start(icons, [] { DeskHostOptions o; o.width = 3000; o.height = 1100; return o; }());
     ListView_SetItemState(host.ListView(), 150, LVIS_SELECTED, LVIS_SELECTED);
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open());
+    ASSERT_TRUE(pair.Open(cli));
     std::vector<CDesktopItem> items;
     int count = 0;
     ASSERT_TRUE(ReadDesktopItems(pair, true, items, &count));
@@ -107,7 +107,7 @@ TEST_F(ShellViewAccessTest, UnmatchedItemScanComparesNameAndPathExactly)
     Start({ { L"a.txt", { 100, 100 } }, { L"b.doc", { 200, 100 } }, { L"c.txt", { 300, 100 } },
             { L"d.txt", { 400, 100 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open());
+    ASSERT_TRUE(pair.Open(cli));
 
     CIconRecordArray records;
     records.push_back(MakeRecord(L"a.txt", PathOf(L"a.txt"), 0, 0));
