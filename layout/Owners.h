@@ -7,147 +7,115 @@
 // The owners of what the system hands out, for the product and the tests
 // alike: a counted interface pointer, an item identifier list, a text
 // allocated with CoTaskMemAlloc, a VARIANT, a registry key handle, a loaded
-// module and a kernel handle. Each is non-copyable, movable where a caller
-// needs it, and releases or frees what it holds when it goes.
+// module and a kernel handle. Each is non-copyable, movable, and releases or
+// frees what it holds when it goes.
 
-template <class T>
-class CComRef
+// One value, freed by Traits::Free unless Traits::IsEmpty says there is none.
+template <class Value, class Traits>
+class COwner
 {
 public:
-    CComRef() = default;
-    ~CComRef() { Reset(); }
-    CComRef(const CComRef&) = delete;
-    CComRef& operator=(const CComRef&) = delete;
-    CComRef(CComRef&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
-    CComRef& operator=(CComRef&& other) noexcept
+    COwner() = default;
+    explicit COwner(Value adopted) : m_value(adopted) {}
+    ~COwner() { Reset(); }
+    COwner(const COwner&) = delete;
+    COwner& operator=(const COwner&) = delete;
+    COwner(COwner&& other) noexcept : m_value(other.Detach()) {}
+    COwner& operator=(COwner&& other) noexcept
     {
-        if (this != &other) {
-            Reset();
-            m_p = other.m_p;
-            other.m_p = nullptr;
-        }
+        if (this != &other)
+            Reset(other.Detach());
         return *this;
     }
 
-    T* Get() const { return m_p; }
-    T* operator->() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
+    Value Get() const { return m_value; }
+    explicit operator bool() const { return !Traits::IsEmpty(m_value); }
 
-    // For calls that return a new reference; releases the old one first.
-    T** Put()
+    // For calls that hand out a new value; frees the old one first.
+    Value* Put()
     {
         Reset();
-        return &m_p;
+        return &m_value;
     }
-    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
 
-    void Reset()
+    void Reset(Value adopted = Value())
     {
-        if (m_p) {
-            T* p = m_p;
-            m_p = nullptr;
-            p->Release();
-        }
+        const Value old = m_value;
+        m_value = adopted;
+        if (!Traits::IsEmpty(old))
+            Traits::Free(old);
     }
+
+    // Hands the value to the caller.
+    Value Detach()
+    {
+        const Value value = m_value;
+        m_value = Value();
+        return value;
+    }
+
+private:
+    Value m_value = Value();
+};
+
+struct CComReleaseTraits
+{
+    static bool IsEmpty(IUnknown* p) { return p == nullptr; }
+    static void Free(IUnknown* p) { p->Release(); }
+};
+
+// A counted interface pointer.
+template <class T>
+class CComRef : public COwner<T*, CComReleaseTraits>
+{
+public:
+    using COwner<T*, CComReleaseTraits>::COwner;
+
+    T* operator->() const { return this->Get(); }
+    void** PutVoid() { return reinterpret_cast<void**>(this->Put()); }
 
     // Takes a reference of its own to p, which the caller keeps; null empties.
     void Assign(T* p)
     {
         if (p)
             p->AddRef();
-        Reset();
-        m_p = p;
-    }
-
-    // Hands the reference to the caller.
-    T* Detach()
-    {
-        T* p = m_p;
-        m_p = nullptr;
-        return p;
+        this->Reset(p);
     }
 
     // Asks the object for another of its interfaces.
     template <class U>
     HRESULT Query(REFIID iid, CComRef<U>& out) const
     {
-        if (!m_p)
+        if (!this->Get())
             return E_POINTER;
-        return m_p->QueryInterface(iid, out.PutVoid());
+        return this->Get()->QueryInterface(iid, out.PutVoid());
     }
+};
 
-private:
-    T* m_p = nullptr;
+struct CCoTaskFreeTraits
+{
+    static bool IsEmpty(const void* p) { return p == nullptr; }
+    static void Free(void* p) { CoTaskMemFree(p); }
 };
 
 // An item identifier list that the shell allocated with CoTaskMemAlloc.
 template <class List>
-class CIdList
-{
-public:
-    CIdList() = default;
-    explicit CIdList(List adopted) : m_list(adopted) {}
-    ~CIdList() { Reset(); }
-    CIdList(const CIdList&) = delete;
-    CIdList& operator=(const CIdList&) = delete;
-    CIdList(CIdList&& other) noexcept : m_list(other.m_list) { other.m_list = nullptr; }
-    CIdList& operator=(CIdList&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_list = other.m_list;
-            other.m_list = nullptr;
-        }
-        return *this;
-    }
-
-    List Get() const { return m_list; }
-    explicit operator bool() const { return m_list != nullptr; }
-    List* Put()
-    {
-        Reset();
-        return &m_list;
-    }
-    void Reset()
-    {
-        CoTaskMemFree(m_list);
-        m_list = nullptr;
-    }
-    List Detach()
-    {
-        List list = m_list;
-        m_list = nullptr;
-        return list;
-    }
-
-private:
-    List m_list = nullptr;
-};
-
+using CIdList = COwner<List, CCoTaskFreeTraits>;
 // A child item identifier list (one item of a folder).
 using CItemIdList = CIdList<PITEMID_CHILD>;
 // An absolute item identifier list (from the desktop down).
 using CAbsoluteIdList = CIdList<PIDLIST_ABSOLUTE>;
 
-// A wide text allocated with CoTaskMemAlloc (StrRetToStrW and the like).
-class CCoTaskText
+// A wide text allocated with CoTaskMemAlloc (StrRetToStrW and the like); an
+// absent text reads as L"".
+class CCoTaskText : public COwner<wchar_t*, CCoTaskFreeTraits>
 {
 public:
-    CCoTaskText() = default;
-    ~CCoTaskText() { CoTaskMemFree(m_text); }
-    CCoTaskText(const CCoTaskText&) = delete;
-    CCoTaskText& operator=(const CCoTaskText&) = delete;
-
-    const wchar_t* Get() const { return m_text ? m_text : L""; }
-    wchar_t** Put()
+    const wchar_t* Get() const
     {
-        CoTaskMemFree(m_text);
-        m_text = nullptr;
-        return &m_text;
+        const wchar_t* text = COwner::Get();
+        return text ? text : L"";
     }
-
-private:
-    wchar_t* m_text = nullptr;
 };
 
 // A VARIANT, cleared when it goes.
@@ -164,98 +132,34 @@ private:
     VARIANT m_value;
 };
 
-// An open registry key handle (RegOpenKeyExW, RegCreateKeyExW).
-class CKeyHandle
+struct CKeyCloseTraits
 {
-public:
-    CKeyHandle() = default;
-    explicit CKeyHandle(HKEY adopted) : m_key(adopted) {}
-    ~CKeyHandle() { Reset(); }
-    CKeyHandle(const CKeyHandle&) = delete;
-    CKeyHandle& operator=(const CKeyHandle&) = delete;
+    static bool IsEmpty(HKEY key) { return key == nullptr; }
+    static void Free(HKEY key) { RegCloseKey(key); }
+};
 
-    HKEY Get() const { return m_key; }
-    explicit operator bool() const { return m_key != nullptr; }
-    HKEY* Put()
-    {
-        Reset();
-        return &m_key;
-    }
-    void Reset()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-        m_key = nullptr;
-    }
+// An open registry key handle (RegOpenKeyExW, RegCreateKeyExW).
+using CKeyHandle = COwner<HKEY, CKeyCloseTraits>;
 
-private:
-    HKEY m_key = nullptr;
+struct CModuleFreeTraits
+{
+    static bool IsEmpty(HMODULE module) { return module == nullptr; }
+    static void Free(HMODULE module) { FreeLibrary(module); }
 };
 
 // A module loaded with LoadLibraryW (or LoadLibraryExW).
-class CModule
+class CModule : public COwner<HMODULE, CModuleFreeTraits>
 {
 public:
-    CModule() = default;
-    explicit CModule(const wchar_t* name) : m_module(LoadLibraryW(name)) {}
-    explicit CModule(HMODULE adopted) : m_module(adopted) {}
-    ~CModule() { Reset(); }
-    CModule(const CModule&) = delete;
-    CModule& operator=(const CModule&) = delete;
+    using COwner::COwner;
+    explicit CModule(const wchar_t* name) : COwner(LoadLibraryW(name)) {}
+};
 
-    HMODULE Get() const { return m_module; }
-    explicit operator bool() const { return m_module != nullptr; }
-    void Reset()
-    {
-        if (m_module)
-            FreeLibrary(m_module);
-        m_module = nullptr;
-    }
-
-private:
-    HMODULE m_module = nullptr;
+struct CHandleCloseTraits
+{
+    static bool IsEmpty(HANDLE handle) { return handle == nullptr || handle == INVALID_HANDLE_VALUE; }
+    static void Free(HANDLE handle) { CloseHandle(handle); }
 };
 
 // A kernel object handle; both null and INVALID_HANDLE_VALUE mean none.
-class CHandle
-{
-public:
-    CHandle() = default;
-    explicit CHandle(HANDLE adopted) : m_handle(adopted) {}
-    ~CHandle() { Reset(); }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-    CHandle(CHandle&& other) noexcept : m_handle(other.m_handle) { other.m_handle = nullptr; }
-    CHandle& operator=(CHandle&& other) noexcept
-    {
-        if (this != &other) {
-            Reset();
-            m_handle = other.m_handle;
-            other.m_handle = nullptr;
-        }
-        return *this;
-    }
-
-    HANDLE Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-    HANDLE* Put()
-    {
-        Reset();
-        return &m_handle;
-    }
-    void Reset(HANDLE adopted = nullptr)
-    {
-        if (*this)
-            CloseHandle(m_handle);
-        m_handle = adopted;
-    }
-    HANDLE Detach()
-    {
-        HANDLE handle = m_handle;
-        m_handle = nullptr;
-        return handle;
-    }
-
-private:
-    HANDLE m_handle = nullptr;
-};
+using CHandle = COwner<HANDLE, CHandleCloseTraits>;
