@@ -90,7 +90,6 @@ void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* nam
 {
     std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
     int written = 0;
-    // String ids: 127 invalid name, 128 failed, 129 no icons, 130 desktop unreachable.
     switch (SaveLayout(context.flavor, name, *capture, &written)) {
     case SaveResult::Saved:
         break;
@@ -113,7 +112,6 @@ void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path
 {
     std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
     int written = 0;
-    // String ids: 131 cannot create, 132 failed, 133 no icons, 134 desktop unreachable.
     switch (SaveLayoutFile(context.flavor, path, *capture, &written)) {
     case FileSaveResult::Saved:
         break;
