@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <vector>
 #include "engine/FreeCellGrid.h"
-#include "engine/RestoreEngine.h"
 #include "tests/engine/EngineFixture.h"
 
 namespace {
@@ -87,77 +86,6 @@ TEST(FreeCellGrid, CellsLieOnThePrimaryWorkAreaInListViewCoordinates)
     EXPECT_EQ(POINT({ 1280 + 21, 2 }), cells.front());
     for (POINT cell : cells)
         ASSERT_TRUE(PtInRect(&primary, cell)) << cell;
-}
-
-// An access that answers from memory, for the rules of the algorithm itself.
-class CMemoryAccess : public CRestoreAccess
-{
-public:
-    SIZE spacing = { 75, 75 };
-    std::vector<int> unmatched;
-    std::vector<std::pair<int, POINT>> moved;
-    std::vector<std::pair<int, POINT>> placed;
-    std::vector<std::wstring> names;
-    bool finished = false;
-
-    DWORD ReadViewFlags() override { return 0; }
-    void SetViewFlags(DWORD, DWORD) override {}
-    DWORD ArrangeMask() const override { return 5; }
-    DWORD SnapMask() const override { return 4; }
-    bool CellSpacing(SIZE& out) override
-    {
-        out = spacing;
-        return true;
-    }
-    bool ScanUnmatched(const CIconRecordArray&, std::vector<int>& out) override
-    {
-        out = unmatched;
-        return true;
-    }
-    bool ItemRect(int, SIZE, RECT& rect) override
-    {
-        rect = { 5000, 5000, 5075, 5075 };
-        return true;
-    }
-    void MoveItem(int index, POINT cell) override { moved.push_back({ index, cell }); }
-    bool BeginPlacement() override { return true; }
-    int NextCandidate(const IconRecord& record, int after) override
-    {
-        for (int i = after + 1; i < static_cast<int>(names.size()); ++i) {
-            if (_wcsicmp(names[i].c_str(), record.Name.c_str()) == 0)
-                return i;
-        }
-        return -1;
-    }
-    Identity ReadIdentity(int candidate, CWideString& text) override
-    {
-        text = (L"C:\\" + names[candidate]).c_str();
-        return Identity::Text;
-    }
-    bool Place(int candidate, POINT pt) override
-    {
-        placed.push_back({ candidate, pt });
-        return true;
-    }
-    bool ClaimsItems() const override { return true; }
-    void Finish() override { finished = true; }
-};
-
-TEST(RestoreAlgorithm, ZeroCellSpacingStillFinishesWithoutMovingUnmatchedIcons)
-{
-    CMemoryAccess access;
-    access.spacing = { 0, 0 };
-    access.unmatched = { 0, 1 };
-    access.names = { L"x", L"y", L"a" };
-    CIconRecordArray records;
-    records.push_back(MakeRecord(L"a", L"C:\\a", 10, 10));
-    RestoreOutcome outcome;
-    EXPECT_TRUE(RunRestore(access, records, { 0, 0, 1920, 1040 }, false, &outcome));
-    EXPECT_TRUE(access.moved.empty());
-    ASSERT_EQ(1u, access.placed.size());
-    EXPECT_EQ(2, access.placed[0].first);
-    EXPECT_EQ(1, outcome.passes);
-    EXPECT_TRUE(access.finished);
 }
 
 } // namespace
