@@ -264,14 +264,3 @@ std::vector<int> FindUnmatchedItems(const std::vector<CDesktopItem>& items, cons
     }
     return unmatched;
 }
-
-bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched)
-{
-    unmatched.clear();
-    std::vector<CDesktopItem> items;
-    if (!ReadDesktopItems(pair, false, items, nullptr))
-        return false;
-    for (int at : FindUnmatchedItems(items, records))
-        unmatched.push_back(items[static_cast<size_t>(at)].index);
-    return true;
-}

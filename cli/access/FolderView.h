@@ -111,7 +111,3 @@ std::vector<int> FindUnmatchedItems(const std::vector<CDesktopItem>& items, cons
 bool ReadCellSpacing(IFolderView2* view, SIZE& spacing);
 // Moves the items with one call (SVSI_POSITIONITEM).
 HRESULT PositionItems(IFolderView2* view, UINT count, PCUITEMID_CHILD* children, const POINT* points);
-
-// View indices, ascending, of the items that no record claims (see
-// FindUnmatchedItems). False when the view cannot count its items.
-bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched);

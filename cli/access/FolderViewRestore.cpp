@@ -122,7 +122,6 @@ void CFolderViewRestoreAccess::Finish()
         points.push_back(move.target);
     }
     const int count = static_cast<int>(children.size());
-    m_moved = 0;
     if (count == 0) {
         OutPrint(m_context, OutStream::Out, L"Layout: %s\nOstrel: No Icons Repositioned\n", m_source);
         return;
@@ -131,20 +130,21 @@ void CFolderViewRestoreAccess::Finish()
     // The view may refuse the call, or put an icon elsewhere (a grid it
     // snaps to, an arrangement it keeps): only what reads back at its
     // target counts as repositioned.
+    int moved = 0;
     for (int i = 0; i < count; ++i) {
         POINT pt = {};
         if (SUCCEEDED(m_pair.View()->GetItemPosition(children[i], &pt)) && pt.x == points[i].x &&
             pt.y == points[i].y)
-            ++m_moved;
+            ++moved;
     }
-    OutPrint(m_context, OutStream::Out, L"Layout: %s\nOstrel: Repositioned: %d Icons\n", m_source, m_moved);
-    if (m_moved == count)
+    OutPrint(m_context, OutStream::Out, L"Layout: %s\nOstrel: Repositioned: %d Icons\n", m_source, moved);
+    if (moved == count)
         return;
     if (FAILED(hr))
-        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons could not be repositioned (error 0x%08lX)\n", count - m_moved,
+        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons could not be repositioned (error 0x%08lX)\n", count - moved,
                  static_cast<unsigned long>(hr));
     else
-        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons did not reach their saved positions\n", count - m_moved);
+        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons did not reach their saved positions\n", count - moved);
 }
 
 bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore)

@@ -42,9 +42,6 @@ public:
     // their targets and how many did not.
     void Finish() override;
 
-    // Number of items the last Finish moved to their targets.
-    int Moved() const { return m_moved; }
-
 private:
     struct Move
     {
@@ -69,7 +66,6 @@ private:
     std::unordered_map<std::string, std::vector<int>> m_byName;
     std::vector<Move> m_moves;
     std::unordered_map<int, size_t> m_moveOf;
-    int m_moved = 0;
 };
 
 // The command-line restore: fromStore reads the store (source = layout

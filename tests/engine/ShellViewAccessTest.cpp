@@ -5,6 +5,20 @@
 
 namespace {
 
+// View indices, ascending, of the items that no record claims: the walk and
+// the scan as the command-line restore runs them. False when the view cannot
+// count its items.
+bool ScanUnmatchedItems(const CDesktopViewPair& pair, const CIconRecordArray& records, std::vector<int>& unmatched)
+{
+    unmatched.clear();
+    std::vector<CDesktopItem> items;
+    if (!ReadDesktopItems(pair, false, items, nullptr))
+        return false;
+    for (int at : FindUnmatchedItems(items, records))
+        unmatched.push_back(items[static_cast<size_t>(at)].index);
+    return true;
+}
+
 class ShellViewAccessTest : public CEngineTest
 {
 protected:
