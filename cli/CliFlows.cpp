@@ -4,13 +4,13 @@
 #include "cli/ConsoleInput.h"
 #include "cli/ConsoleQuestion.h"
 #include "cli/access/CliContext.h"
+#include "cli/access/CliRestore.h"
 #include "cli/access/ConsoleOut.h"
-#include "cli/access/FolderView.h"
-#include "cli/access/FolderViewCapture.h"
-#include "cli/access/FolderViewRestore.h"
 #include "engine/DesktopWindow.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "shellview/FolderView.h"
+#include "shellview/FolderViewCapture.h"
 
 namespace {
 
@@ -90,9 +90,9 @@ void SaveToStore(CCliContext& context, bool answerYes, const wchar_t* name)
         return;
     }
     CDesktopViewPair pair;
-    if (!pair.Open(context))
+    if (!OpenDesktopViewPair(context, pair))
         return;
-    ProbeIconSize(context, pair.View());
+    ProbeIconSize(context.display, pair.View());
     CDisplayCapture display(context);
     const CWideString target = (name && *name) ? CWideString(name) : display.FullLayoutName();
 
@@ -102,7 +102,7 @@ void SaveToStore(CCliContext& context, bool answerYes, const wchar_t* name)
             return;
     }
 
-    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(context, pair);
+    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(context.display, pair);
     if (!capture) {
         OutText(context, OutStream::Err, L"Could not read the desktop icons: layout not saved.\n");
         return;
@@ -134,9 +134,9 @@ void SaveToStore(CCliContext& context, bool answerYes, const wchar_t* name)
 void SaveToFile(CCliContext& context, const wchar_t* path)
 {
     CDesktopViewPair pair;
-    if (!pair.Open(context))
+    if (!OpenDesktopViewPair(context, pair))
         return;
-    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(context, pair);
+    const std::unique_ptr<CLayoutCapture> capture = MakeFolderViewCapture(context.display, pair);
     if (!capture) {
         OutText(context, OutStream::Err, L"Could not read the desktop icons: layout file not saved.\n");
         return;
@@ -176,7 +176,7 @@ void RestoreByName(CCliContext& context, bool answerYes, const wchar_t* name)
     const HWND listView = LocateListView(context);
     if (!listView)
         return;
-    ProbeIconSize(context, nullptr);
+    ProbeIconSize(context.display, nullptr);
     CDisplayCapture display(context);
     const CWideString target = (name && *name) ? CWideString(name) : display.FullLayoutName();
 
@@ -200,7 +200,7 @@ void ChooseLayout(CCliContext& context, bool answerYes)
     const HWND listView = LocateListView(context);
     if (!listView)
         return;
-    ProbeIconSize(context, nullptr);
+    ProbeIconSize(context.display, nullptr);
     CDisplayCapture display(context);
 
     const std::vector<CWideString> layouts = ListLayouts(context.flavor);

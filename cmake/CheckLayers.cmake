@@ -1,14 +1,16 @@
 # Fails when a folder of the product includes a header of a folder above it
-# or beside it: layout/ is the lowest layer, engine/ builds on it, shellext/
-# and cli/ build on engine/ and never on each other.
+# or beside it: layout/ is the lowest layer, engine/ builds on it, shellview/
+# on engine/; shellext/ builds on engine/, cli/ on shellview/, and neither on
+# the other.
 #   cmake -DOSTREL_ROOT=<source folder> -P cmake/CheckLayers.cmake
-set(forbidden_layout "engine|shellext|cli")
-set(forbidden_engine "shellext|cli")
-set(forbidden_shellext "cli")
+set(forbidden_layout "engine|shellview|shellext|cli")
+set(forbidden_engine "shellview|shellext|cli")
+set(forbidden_shellview "shellext|cli")
+set(forbidden_shellext "shellview|cli")
 set(forbidden_cli "shellext")
 
 set(violations "")
-foreach(layer layout engine shellext cli)
+foreach(layer layout engine shellview shellext cli)
   file(GLOB_RECURSE files ${OSTREL_ROOT}/${layer}/*.h ${OSTREL_ROOT}/${layer}/*.cpp
        ${OSTREL_ROOT}/${layer}/*.rc)
   foreach(file ${files})

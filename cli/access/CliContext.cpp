@@ -35,3 +35,9 @@ CCliSystem& RealCliSystem()
     static CCliSystem s_system;
     return s_system;
 }
+
+void ProbeCliCommonControls(CCliContext& context)
+{
+    context.ccVersion = context.system->CommonControlsVersion();
+    context.ccFlag = HasViewFlagsSupport(context.ccVersion);
+}

@@ -35,3 +35,6 @@ struct CCliContext
     bool ccFlag = false;     // version is 5.82 or later
     CCliSystem* system = &RealCliSystem();
 };
+
+// Sets the run's common-controls version and flag.
+void ProbeCliCommonControls(CCliContext& context);

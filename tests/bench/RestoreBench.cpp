@@ -26,8 +26,7 @@
 #include "DeskHost.h"
 #include "DeskHostProcess.h"
 #include "HostCallCount.h"
-#include "cli/access/CliContext.h"
-#include "cli/access/FolderView.h"
+#include "shellview/FolderView.h"
 #include "engine/DeskCommands.h"
 #include "engine/DeskContext.h"
 #include "engine/ListViewCapture.h"
@@ -362,9 +361,8 @@ bool RunAcrossProcesses(const Desk& desk, int n)
         fprintf(stderr, "the calls into deskhost.exe are not counted\n");
 
     // The bench's own view of the host, across the process boundary.
-    const CCliContext cliContext;
     CDesktopViewPair pair;
-    if (!pair.Open(cliContext))
+    if (!pair.Open())
         return false;
     std::vector<CItemIdList> children(static_cast<size_t>(n));
     std::vector<POINT> saved(static_cast<size_t>(n));

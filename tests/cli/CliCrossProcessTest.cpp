@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 #include "DeskHostProcess.h"
-#include "cli/access/FolderView.h"
+#include "shellview/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 
@@ -37,9 +37,8 @@ std::vector<DeskIcon> Icons(bool shuffled)
 std::map<std::wstring, std::pair<long, long>> ViewPositions()
 {
     std::map<std::wstring, std::pair<long, long>> positions;
-    const CCliContext cliContext;
     CDesktopViewPair pair;
-    if (!pair.Open(cliContext))
+    if (!pair.Open())
         return positions;
     int count = 0;
     if (FAILED(DesktopItemCount(pair, count)))

@@ -19,7 +19,7 @@
 #include <vector>
 #include "DeskHost.h"
 #include "DeskHostProcess.h"
-#include "cli/access/FolderView.h"
+#include "shellview/FolderView.h"
 #include "layout/Owners.h"
 #include "layout/RegKey.h"
 
@@ -164,9 +164,8 @@ void RunCli(const std::wstring& arguments)
 // by display name, read through the shell view as the tool reads them.
 bool ViewPositions(std::vector<DeskIcon>* out)
 {
-    const CCliContext cliContext;
     CDesktopViewPair pair;
-    if (!pair.Open(cliContext))
+    if (!pair.Open())
         return false;
     int count = 0;
     if (FAILED(pair.View()->ItemCount(SVGIO_ALLVIEW, &count)))

@@ -1,7 +1,7 @@
 #include "tests/engine/EngineFixture.h"
 #include "cli/access/CliContext.h"
-#include "cli/access/FolderView.h"
-#include "cli/access/FolderViewCapture.h"
+#include "shellview/FolderView.h"
+#include "shellview/FolderViewCapture.h"
 #include "engine/DeskCommands.h"
 #include "engine/ListViewCapture.h"
 #include "engine/ShellNames.h"
@@ -143,8 +143,8 @@ TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
     cli.display.SetSource(&display);
     Start({ { L"a.txt", { 100, 120 } }, { L"b.doc", { 1950, 30 } }, { L"c.txt", { 300, 40 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open(cli));
-    auto capture = MakeFolderViewCapture(cli, pair);
+    ASSERT_TRUE(pair.Open());
+    auto capture = MakeFolderViewCapture(cli.display, pair);
     ASSERT_TRUE(capture->Ready());
     host.Faults().failDisplayNameAt = 0;
     CListSink sink;
@@ -160,7 +160,7 @@ TEST_F(CaptureTest, ShellViewCaptureUsesTheViewAndSkipsVanishedItems)
     EXPECT_EQ(0, sink.records[1].Monitor);
 
     CDesktopViewPair closed;
-    EXPECT_FALSE(MakeFolderViewCapture(cli, closed)->Ready());
+    EXPECT_FALSE(MakeFolderViewCapture(cli.display, closed)->Ready());
 }
 
 // Names of any length come from the shell; each is cut at 259 characters, so

@@ -1,8 +1,8 @@
 #include "tests/engine/EngineFixture.h"
 #include "cli/access/CliContext.h"
-#include "cli/access/FolderView.h"
-#include "cli/access/FolderViewCapture.h"
-#include "cli/access/FolderViewRestore.h"
+#include "shellview/FolderView.h"
+#include "shellview/FolderViewCapture.h"
+#include "cli/access/CliRestore.h"
 #include "engine/DeskCommands.h"
 #include "engine/ListViewRestore.h"
 #include "layout/RegKey.h"
@@ -217,10 +217,10 @@ TEST_F(CommandsTest, SaveShuffleRestorePutsEveryIconBack)
     // And the command-line tool's save, restored by the shell extension.
     {
         CDesktopViewPair pair;
-        ASSERT_TRUE(pair.Open(cli));
+        ASSERT_TRUE(pair.Open());
         int written = 0;
         EXPECT_EQ(SaveResult::Saved,
-                  SaveLayout(cli.flavor, L"From the command line", *MakeFolderViewCapture(cli, pair), &written));
+                  SaveLayout(cli.flavor, L"From the command line", *MakeFolderViewCapture(cli.display, pair), &written));
         EXPECT_EQ(count, written);
     }
     cli.display.SetSource(nullptr);

@@ -1,7 +1,7 @@
 #include "tests/engine/EngineFixture.h"
 #include "cli/access/CliContext.h"
-#include "cli/access/FolderView.h"
-#include "cli/access/FolderViewRestore.h"
+#include "shellview/FolderView.h"
+#include "cli/access/CliRestore.h"
 #include "engine/DeskCommands.h"
 #include "engine/ListViewRestore.h"
 #include "engine/RestoreEngine.h"
@@ -33,9 +33,12 @@ protected:
     bool RestoreFromView(const CIconRecordArray& records, bool viewFlags = false, RECT workArea = kWorkArea)
     {
         CDesktopViewPair pair;
-        EXPECT_TRUE(pair.Open(cli));
-        CFolderViewRestoreAccess access(cli, pair, L"Work");
-        return RunRestore(access, records, workArea, viewFlags);
+        EXPECT_TRUE(pair.Open());
+        FolderViewMoves moves;
+        if (!RestoreThroughFolderView(pair, records, workArea, viewFlags, moves))
+            return false;
+        ReportRestore(cli, L"Work", moves);
+        return true;
     }
 
     CIconRecordArray Layout(std::initializer_list<std::pair<const wchar_t*, POINT>> icons)

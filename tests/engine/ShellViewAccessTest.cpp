@@ -1,7 +1,7 @@
 #include "tests/engine/EngineFixture.h"
 #include <commctrl.h>
 #include "cli/access/CliContext.h"
-#include "cli/access/FolderView.h"
+#include "cli/access/CliRestore.h"
 
 namespace {
 
@@ -29,19 +29,19 @@ TEST_F(ShellViewAccessTest, OpensThePairThroughTheShellWindows)
 {
     Start({ { L"a.txt", { 100, 100 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open(cli));
+    ASSERT_TRUE(pair.Open());
     EXPECT_NE(nullptr, pair.View());
     EXPECT_NE(nullptr, pair.Folder());
     EXPECT_EQ(L"", err);
 
-    ProbeIconSize(cli, pair.View());
+    ProbeIconSize(cli.display, pair.View());
     EXPECT_EQ(48, cli.display.IconSize());
     host.SetIconSize(32);
-    ProbeIconSize(cli, nullptr);
+    ProbeIconSize(cli.display, nullptr);
     EXPECT_EQ(32, cli.display.IconSize()) << "opens a view for the probe alone";
     host.Faults().noIconSize = true;
     host.SetIconSize(16);
-    ProbeIconSize(cli, pair.View());
+    ProbeIconSize(cli.display, pair.View());
     EXPECT_EQ(32, cli.display.IconSize()) << "a failed probe keeps the size";
     pair.Release();
 
@@ -50,7 +50,7 @@ TEST_F(ShellViewAccessTest, OpensThePairThroughTheShellWindows)
     CComRef<IFolderView2> view;
     EXPECT_TRUE(FAILED(OpenDesktopViewInterface(IID_IFolderView2, view.PutVoid())));
     EXPECT_FALSE(view);
-    EXPECT_FALSE(pair.Open(cli));
+    EXPECT_FALSE(OpenDesktopViewPair(cli, pair));
     EXPECT_EQ(L"Could not get IShellFolder or IFolderView2.\n", err);
     EXPECT_EQ(L"", out);
 
@@ -65,7 +65,7 @@ TEST_F(ShellViewAccessTest, EnumerationSkipsItemsThatCannotBeRead)
 {
     Start({ { L"a.txt", { 100, 100 } }, { L"b.doc", { 200, 150 } }, { L"c.txt", { 300, 100 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open(cli));
+    ASSERT_TRUE(pair.Open());
     int count = 0;
     ASSERT_TRUE(SUCCEEDED(DesktopItemCount(pair, count)));
     ASSERT_EQ(3, count);
@@ -101,7 +101,7 @@ TEST_F(ShellViewAccessTest, WalkReadsEveryItemOnceInViewOrder)
     Start(icons, [] { DeskHostOptions o; o.width = 3000; o.height = 1100; return o; }());
     ListView_SetItemState(host.ListView(), 150, LVIS_SELECTED, LVIS_SELECTED);
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open(cli));
+    ASSERT_TRUE(pair.Open());
     std::vector<CDesktopItem> items;
     int count = 0;
     ASSERT_TRUE(ReadDesktopItems(pair, true, items, &count));
@@ -121,7 +121,7 @@ TEST_F(ShellViewAccessTest, UnmatchedItemScanComparesNameAndPathExactly)
     Start({ { L"a.txt", { 100, 100 } }, { L"b.doc", { 200, 100 } }, { L"c.txt", { 300, 100 } },
             { L"d.txt", { 400, 100 } } });
     CDesktopViewPair pair;
-    ASSERT_TRUE(pair.Open(cli));
+    ASSERT_TRUE(pair.Open());
 
     CIconRecordArray records;
     records.push_back(MakeRecord(L"a.txt", PathOf(L"a.txt"), 0, 0));

@@ -1,13 +1,7 @@
-#include "cli/access/FolderViewRestore.h"
-#include <shlwapi.h>
+#include "shellview/FolderViewRestore.h"
 #include <algorithm>
-#include <cwchar>
-#include "cli/access/CliContext.h"
-#include "cli/access/ConsoleOut.h"
 #include "engine/NameMatch.h"
 #include "engine/RestoreEngine.h"
-#include "layout/LayoutFile.h"
-#include "layout/LayoutStore.h"
 
 bool CFolderViewRestoreAccess::CellSpacing(SIZE& spacing)
 {
@@ -122,58 +116,27 @@ void CFolderViewRestoreAccess::Finish()
         points.push_back(move.target);
     }
     const int count = static_cast<int>(children.size());
-    if (count == 0) {
-        OutPrint(m_context, OutStream::Out, L"Layout: %s\nOstrel: No Icons Repositioned\n", m_source);
+    m_result = FolderViewMoves();
+    m_result.requested = count;
+    if (count == 0)
         return;
-    }
-    const HRESULT hr = PositionItems(m_pair.View(), static_cast<UINT>(count), children.data(), points.data());
+    m_result.status = PositionItems(m_pair.View(), static_cast<UINT>(count), children.data(), points.data());
     // The view may refuse the call, or put an icon elsewhere (a grid it
     // snaps to, an arrangement it keeps): only what reads back at its
     // target counts as repositioned.
-    int moved = 0;
     for (int i = 0; i < count; ++i) {
         POINT pt = {};
         if (SUCCEEDED(m_pair.View()->GetItemPosition(children[i], &pt)) && pt.x == points[i].x &&
             pt.y == points[i].y)
-            ++moved;
+            ++m_result.moved;
     }
-    OutPrint(m_context, OutStream::Out, L"Layout: %s\nOstrel: Repositioned: %d Icons\n", m_source, moved);
-    if (moved == count)
-        return;
-    if (FAILED(hr))
-        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons could not be repositioned (error 0x%08lX)\n", count - moved,
-                 static_cast<unsigned long>(hr));
-    else
-        OutPrint(m_context, OutStream::Err, L"Ostrel: %d Icons did not reach their saved positions\n", count - moved);
 }
 
-bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore)
+bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records, const RECT& workArea,
+                              bool viewFlags, FolderViewMoves& moves)
 {
-    if (!source)
-        source = L"";
-    CIconRecordArray records;
-    if (fromStore) {
-        bool currentFormat = false;
-        if (ReadLayout(context.flavor, source, context.display, false, records, &currentFormat) <= 0) {
-            OutPrint(context, OutStream::Out, L"No Registry Layout Information Stored:\n%s", source);
-            return false;
-        }
-    } else {
-        if (!PathFileExistsW(source)) {
-            OutPrint(context, OutStream::Out, L"File not found: %s\n", source);
-            return false;
-        }
-        bool currentFormat = false;
-        if (!ReadLayoutFile(source, context.display, records, &currentFormat)) {
-            OutPrint(context, OutStream::Out, L"No File Layout Information Stored: %s\n", source);
-            return false;
-        }
-    }
-
-    CDesktopViewPair pair;
-    if (!pair.Open(context))
-        return false;
-    ProbeCliCommonControls(context);
-    CFolderViewRestoreAccess access(context, pair, source);
-    return RunRestore(access, records, context.display.WorkArea(), context.ccFlag);
+    CFolderViewRestoreAccess access(pair);
+    const bool ran = RunRestore(access, records, workArea, viewFlags);
+    moves = access.Moves();
+    return ran;
 }

@@ -1,10 +1,10 @@
 #pragma once
 #include <memory>
-#include "cli/access/FolderView.h"
+#include "shellview/FolderView.h"
 #include "layout/Capture.h"
 #include "layout/DisplayConfig.h"
 
-// The command-line tool's capture: the items of the shell's desktop folder
+// The capture from another process: the items of the shell's desktop folder
 // view, with their display and parsing names, in view order. Index is the
 // view index + 1; an item that vanished while the walk ran leaves a gap.
 class CFolderViewCapture : public CLayoutCapture
@@ -22,4 +22,4 @@ private:
 };
 
 // The capture of the desktop through the view pair, for the writers.
-std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CCliContext& context, CDesktopViewPair& pair);
+std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CDisplayConfig& display, CDesktopViewPair& pair);

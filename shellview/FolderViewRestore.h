@@ -3,22 +3,29 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-#include "cli/access/FolderView.h"
+#include "shellview/FolderView.h"
 #include "engine/RestoreAccess.h"
 
-// The command-line tool's side of the restore: calls on the shell's desktop
-// folder view from another process, where every call is a round trip. The
+// The restore from another process (the command-line tool, the watcher):
+// calls on the shell's desktop folder view, where every call is a round trip. The
 // desktop items are read once, by the unmatched item scan, and that list
 // serves the moves out of the way and the placement too. Candidates are the
 // items whose display name equals the record's Name, letter case ignored as
 // the list view ignores it; the identity text is the parsing name. An item
 // that a non-legacy record takes is claimed. Placements are gathered and made
 // with one call at the end, one entry per item (the later record wins).
+// What the one move at the end of a restore did.
+struct FolderViewMoves
+{
+    int requested = 0; // icons that were not at their targets
+    int moved = 0;     // of those, the icons that read back at their targets
+    HRESULT status = S_OK;
+};
+
 class CFolderViewRestoreAccess : public CRestoreAccess
 {
 public:
-    CFolderViewRestoreAccess(const CCliContext& context, const CDesktopViewPair& pair, const wchar_t* source)
-        : m_context(context), m_pair(pair), m_source(source), m_flags(pair.View())
+    explicit CFolderViewRestoreAccess(const CDesktopViewPair& pair) : m_pair(pair), m_flags(pair.View())
     {
     }
 
@@ -38,9 +45,9 @@ public:
     Identity ReadIdentity(int candidate, CWideString& text) override;
     bool Place(int candidate, POINT pt) override;
     bool ClaimsItems() const override { return true; }
-    // Moves the gathered items, reads each back and reports how many reached
-    // their targets and how many did not.
+    // Moves the gathered items and reads each back.
     void Finish() override;
+    const FolderViewMoves& Moves() const { return m_result; }
 
 private:
     struct Move
@@ -52,9 +59,8 @@ private:
 
     bool ReadItems();
 
-    const CCliContext& m_context;
     const CDesktopViewPair& m_pair;
-    const wchar_t* m_source;
+    FolderViewMoves m_result;
     CFolderFlagSwitch m_flags;
     // The desktop items in view order, read once; an item moved out of the
     // way is marked, and its position read again when a record takes it.
@@ -68,7 +74,7 @@ private:
     std::unordered_map<int, size_t> m_moveOf;
 };
 
-// The command-line restore: fromStore reads the store (source = layout
-// name), otherwise a layout file (source = path); runs the restore engine
-// through the folder view. Prints its own messages.
-bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore);
+// Runs the restore engine on records through the view pair; false when the
+// view holds nothing to restore or cannot be read.
+bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records, const RECT& workArea,
+                              bool viewFlags, FolderViewMoves& moves);

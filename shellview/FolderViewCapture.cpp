@@ -1,5 +1,4 @@
-#include "cli/access/FolderViewCapture.h"
-#include "cli/access/CliContext.h"
+#include "shellview/FolderViewCapture.h"
 
 bool CFolderViewCapture::Ready() const
 {
@@ -33,7 +32,7 @@ int CFolderViewCapture::Run(CRecordSink& sink)
     return written;
 }
 
-std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CCliContext& context, CDesktopViewPair& pair)
+std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CDisplayConfig& display, CDesktopViewPair& pair)
 {
-    return std::make_unique<CFolderViewCapture>(pair, context.display);
+    return std::make_unique<CFolderViewCapture>(pair, display);
 }

@@ -1,13 +1,10 @@
-#include "cli/access/FolderView.h"
+#include "shellview/FolderView.h"
 #include <exdisp.h>
 #include <shlguid.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <string>
 #include <unordered_map>
-#include "cli/access/CliContext.h"
-#include "cli/access/ConsoleOut.h"
-#include "engine/ComCtlVersion.h"
 #include "engine/ShellNames.h"
 
 namespace {
@@ -65,7 +62,7 @@ HRESULT OpenDesktopViewInterface(REFIID riid, void** result)
     return view->QueryInterface(riid, result);
 }
 
-bool CDesktopViewPair::Open(const CCliContext& context)
+bool CDesktopViewPair::Open()
 {
     Release();
     HRESULT hr = OpenDesktopViewInterface(IID_IFolderView2, m_view.PutVoid());
@@ -74,7 +71,6 @@ bool CDesktopViewPair::Open(const CCliContext& context)
     if (SUCCEEDED(hr) && m_view && m_folder)
         return true;
     Release();
-    OutText(context, OutStream::Err, L"Could not get IShellFolder or IFolderView2.\n");
     return false;
 }
 
@@ -84,7 +80,7 @@ void CDesktopViewPair::Release()
     m_view.Reset();
 }
 
-void ProbeIconSize(CCliContext& context, IFolderView2* view)
+void ProbeIconSize(CDisplayConfig& display, IFolderView2* view)
 {
     CComRef<IFolderView2> opened;
     if (!view) {
@@ -95,13 +91,7 @@ void ProbeIconSize(CCliContext& context, IFolderView2* view)
     FOLDERVIEWMODE mode = FVM_AUTO;
     int size = -1;
     if (SUCCEEDED(view->GetViewModeAndIconSize(&mode, &size)))
-        context.display.SetIconSize(size);
-}
-
-void ProbeCliCommonControls(CCliContext& context)
-{
-    context.ccVersion = context.system->CommonControlsVersion();
-    context.ccFlag = HasViewFlagsSupport(context.ccVersion);
+        display.SetIconSize(size);
 }
 
 HRESULT DesktopItemCount(const CDesktopViewPair& pair, int& count)

@@ -5,12 +5,12 @@
 #include <vector>
 #include "layout/Owners.h"
 #include "engine/DesktopWindow.h"
-#include "cli/access/CliContext.h"
+#include "layout/DisplayConfig.h"
 #include "layout/Capture.h"
 #include "layout/IconRecord.h"
 
-// The shell's view of the desktop as the command-line tool reaches it from its
-// own process. Every call on these interfaces is carried out by the shell in
+// The shell's view of the desktop as a program reaches it from its own
+// process (the command-line tool and the watcher). Every call on these interfaces is carried out by the shell in
 // its own process, and the desktop may change between two calls.
 
 // The interface riid of the shell view that shows the desktop, reached
@@ -26,9 +26,8 @@ public:
     CDesktopViewPair(const CDesktopViewPair&) = delete;
     CDesktopViewPair& operator=(const CDesktopViewPair&) = delete;
 
-    // Opens both; on failure writes "Could not get IShellFolder or
-    // IFolderView2.\n" to standard error and returns false.
-    bool Open(const CCliContext& context);
+    // Opens both; false when either cannot be had.
+    bool Open();
     void Release();
     IFolderView2* View() const { return m_view.Get(); }
     IShellFolder* Folder() const { return m_folder.Get(); }
@@ -38,12 +37,9 @@ private:
     CComRef<IShellFolder> m_folder;
 };
 
-// Updates the process-wide icon size from the view; with a null view, opens
+// Updates the icon size of display from the view; with a null view, opens
 // one for the probe alone.
-void ProbeIconSize(CCliContext& context, IFolderView2* view);
-
-// Sets the process-wide common-controls version and flag.
-void ProbeCliCommonControls(CCliContext& context);
+void ProbeIconSize(CDisplayConfig& display, IFolderView2* view);
 
 // One desktop item as read through the view.
 struct CDesktopItem

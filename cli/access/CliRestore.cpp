@@ -1,0 +1,65 @@
+#include "cli/access/CliRestore.h"
+#include <shlwapi.h>
+#include "cli/access/ConsoleOut.h"
+#include "layout/LayoutFile.h"
+#include "layout/LayoutStore.h"
+#include "shellview/FolderViewRestore.h"
+
+bool OpenDesktopViewPair(const CCliContext& context, CDesktopViewPair& pair)
+{
+    if (pair.Open())
+        return true;
+    OutText(context, OutStream::Err, L"Could not get IShellFolder or IFolderView2.\n");
+    return false;
+}
+
+void ReportRestore(const CCliContext& context, const wchar_t* source, const FolderViewMoves& moves)
+{
+    if (moves.requested == 0) {
+        OutPrint(context, OutStream::Out, L"Layout: %s\nOstrel: No Icons Repositioned\n", source);
+        return;
+    }
+    OutPrint(context, OutStream::Out, L"Layout: %s\nOstrel: Repositioned: %d Icons\n", source, moves.moved);
+    const int missed = moves.requested - moves.moved;
+    if (missed == 0)
+        return;
+    if (FAILED(moves.status))
+        OutPrint(context, OutStream::Err, L"Ostrel: %d Icons could not be repositioned (error 0x%08lX)\n", missed,
+                 static_cast<unsigned long>(moves.status));
+    else
+        OutPrint(context, OutStream::Err, L"Ostrel: %d Icons did not reach their saved positions\n", missed);
+}
+
+bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore)
+{
+    if (!source)
+        source = L"";
+    CIconRecordArray records;
+    if (fromStore) {
+        bool currentFormat = false;
+        if (ReadLayout(context.flavor, source, context.display, false, records, &currentFormat) <= 0) {
+            OutPrint(context, OutStream::Out, L"No Registry Layout Information Stored:\n%s", source);
+            return false;
+        }
+    } else {
+        if (!PathFileExistsW(source)) {
+            OutPrint(context, OutStream::Out, L"File not found: %s\n", source);
+            return false;
+        }
+        bool currentFormat = false;
+        if (!ReadLayoutFile(source, context.display, records, &currentFormat)) {
+            OutPrint(context, OutStream::Out, L"No File Layout Information Stored: %s\n", source);
+            return false;
+        }
+    }
+
+    CDesktopViewPair pair;
+    if (!OpenDesktopViewPair(context, pair))
+        return false;
+    ProbeCliCommonControls(context);
+    FolderViewMoves moves;
+    if (!RestoreThroughFolderView(pair, records, context.display.WorkArea(), context.ccFlag, moves))
+        return false;
+    ReportRestore(context, source, moves);
+    return true;
+}

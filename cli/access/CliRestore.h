@@ -1,0 +1,16 @@
+#pragma once
+#include "cli/access/CliContext.h"
+#include "shellview/FolderViewRestore.h"
+
+// The command-line restore: fromStore reads the store (source = layout
+// name), otherwise a layout file (source = path); runs the restore engine
+// through the folder view. Prints its own messages.
+bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore);
+
+// Opens the view pair; on failure writes "Could not get IShellFolder or
+// IFolderView2.\n" to standard error and returns false.
+bool OpenDesktopViewPair(const CCliContext& context, CDesktopViewPair& pair);
+
+// Prints what the restore's one move did: "Layout: %s\nOstrel: Repositioned:
+// %d Icons\n", and on standard error the icons that did not get there.
+void ReportRestore(const CCliContext& context, const wchar_t* source, const FolderViewMoves& moves);
