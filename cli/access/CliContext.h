@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <string>
 #include "layout/DisplayConfig.h"
-#include "layout/LayoutFlavor.h"
+#include "shellview/StoreFlavor.h"
 
 enum class OutStream { Out, Err };
 
@@ -21,10 +21,6 @@ public:
     virtual DWORD CommonControlsVersion();
 };
 CCliSystem& RealCliSystem();
-
-// The layout flavor of the command-line tool: texts from the string table of
-// resources, which must be OstrelCli.exe's.
-CLayoutFlavor CliFlavor(HINSTANCE resources);
 
 // The state of one run of the command-line tool, handed to every step of it.
 struct CCliContext

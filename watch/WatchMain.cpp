@@ -1,0 +1,36 @@
+#include "watch/WatchMain.h"
+#include <objbase.h>
+#include <cwchar>
+#include "watch/WatchInstance.h"
+#include "watch/Watcher.h"
+
+int RunOstrelWatch(CWatchContext& context, HINSTANCE instance, int argc, wchar_t** argv)
+{
+    if (argc == 2 && (_wcsicmp(argv[1], L"/exit") == 0 || _wcsicmp(argv[1], L"-exit") == 0))
+        return EndRunningWatcher(10000) ? 0 : 1;
+    if (argc != 1) {
+        MessageBoxW(nullptr, L"Usage: OstrelWatch.exe [/exit]", L"Ostrel", MB_OK | MB_ICONINFORMATION);
+        return -1;
+    }
+
+    const CWatchInstance single;
+    if (!single.First())
+        return 0;
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        return 1;
+    int status = 1;
+    {
+        CWatcher watcher(context);
+        if (watcher.Start(instance)) {
+            MSG msg;
+            while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            context.log.Write(L"Ended");
+            status = 0;
+        }
+    }
+    CoUninitialize();
+    return status;
+}

@@ -1,0 +1,13 @@
+#include <windows.h>
+#include <shellapi.h>
+#include "watch/WatchMain.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    CWatchContext context;
+    const int status = RunOstrelWatch(context, instance, argv ? argc : 1, argv);
+    LocalFree(argv);
+    return status;
+}
