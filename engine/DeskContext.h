@@ -5,7 +5,8 @@
 #include "layout/LayoutFlavor.h"
 #include "layout/Owners.h"
 
-// The seven settings of the shell extension, in their stored order.
+// The settings of the shell extension, in their stored order: the seven of
+// its menus and commands, then whether the watcher restores by itself.
 struct CDeskSettings
 {
     DWORD cascadeSave = 1;
@@ -15,6 +16,7 @@ struct CDeskSettings
     DWORD confirmSave = 1;
     DWORD confirmRestore = 0;
     DWORD forceVisible = 0;
+    DWORD autoRestore = 1;
 };
 
 // The layout flavor of the shell extension: texts from the string table of

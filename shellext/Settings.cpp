@@ -1,6 +1,7 @@
 #include "shellext/Settings.h"
 #include "layout/RegKey.h"
 #include "layout/ResText.h"
+#include "layout/WatchNames.h"
 #include "shellext/ActCtx.h"
 #include "shellext/resource.h"
 
@@ -23,6 +24,7 @@ const CSettingInfo kSettings[] = {
     { L"Confirm Save", &CDeskSettings::confirmSave, IDC_CONFIRM_SAVE, 0 },
     { L"Confirm Restore", &CDeskSettings::confirmRestore, IDC_CONFIRM_RESTORE, 0 },
     { L"Force Visible", &CDeskSettings::forceVisible, IDC_FORCE_VISIBLE, 0 },
+    { kAutoRestoreValue, &CDeskSettings::autoRestore, IDC_AUTO_RESTORE, 0 },
 };
 
 const wchar_t* StoreKeyPath(const CLayoutFlavor& flavor)
@@ -88,6 +90,11 @@ void WriteDeskSettings(const CLayoutFlavor& flavor, const CDeskSettings& setting
         return;
     for (const CSettingInfo& setting : kSettings)
         key.WriteNumber(setting.valueName, settings.*setting.field ? 1 : 0);
+    // Posted, never sent: a broadcast SendMessage would wait on every
+    // top-level window of the desktop, hung ones included, while the shell's
+    // user-interface thread runs this. A broadcast reaches top-level windows
+    // only, which the watcher's window is.
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(kWatchSettingsMessage), 0, 0);
 }
 
 INT_PTR ShowSettingsDialog(HINSTANCE resources, CDeskSettings& block)

@@ -2,9 +2,10 @@
 #include <windows.h>
 #include "engine/DeskContext.h"
 
-// The seven settings are REG_DWORD values of the layout store key. A missing
-// value, or one that is not a 4-byte REG_DWORD, reads as its default; any
-// non-zero number is on. Writing stores 0 or 1.
+// The settings are REG_DWORD values of the layout store key. A missing value,
+// or one that is not a 4-byte REG_DWORD, reads as its default; any non-zero
+// number is on. Writing stores 0 or 1, then tells the running watcher
+// (OstrelWatch.exe) to read them again.
 CDeskSettings ReadDeskSettings(const CLayoutFlavor& flavor);
 void WriteDeskSettings(const CLayoutFlavor& flavor, const CDeskSettings& settings);
 

@@ -36,3 +36,4 @@
 #define IDC_HILITE_MAIN       217
 #define IDC_CONFIRM_RESTORE   218
 #define IDC_FORCE_VISIBLE     219
+#define IDC_AUTO_RESTORE      220

@@ -1,11 +1,12 @@
 // The Settings command as the user works it: the dialog shows the stored
-// settings, OK stores all seven, Cancel and the close box store nothing, and
-// the next menu follows what was stored.
+// settings, OK stores all eight and tells the watcher, Cancel and the close
+// box store nothing, and the next menu follows what was stored.
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <commctrl.h>
 #include <string>
 #include <vector>
+#include "layout/WatchNames.h"
 #include "shellext/resource.h"
 #include "tests/shellext/ShellExtFixture.h"
 
@@ -13,14 +14,29 @@ namespace {
 
 const wchar_t kCaption[] = L"Ostrel Settings";
 const wchar_t* const kNames[] = { L"Cascade Save", L"Cascade Restore", L"Cascade Custom", L"Cascade Hilite",
-                                  L"Confirm Save", L"Confirm Restore", L"Force Visible" };
+                                  L"Confirm Save", L"Confirm Restore", L"Force Visible", kAutoRestoreValue };
 const int kOnControls[] = { IDC_SAVE_CASCADE, IDC_RESTORE_CASCADE, IDC_CUSTOM_CASCADE, IDC_HILITE_CASCADE,
-                            IDC_CONFIRM_SAVE, IDC_CONFIRM_RESTORE, IDC_FORCE_VISIBLE };
+                            IDC_CONFIRM_SAVE, IDC_CONFIRM_RESTORE, IDC_FORCE_VISIBLE, IDC_AUTO_RESTORE };
+
+// The owner window, a top-level window, receives the broadcast as the
+// watcher's window does.
+int g_watcherTold = 0;
+LRESULT CALLBACK CountWatcherMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == RegisterWindowMessageW(kWatchSettingsMessage))
+        ++g_watcherTold;
+    return DefWindowProcW(window, message, wParam, lParam);
+}
 
 class SettingsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_NE(CServerDll::Get().Module(), nullptr); }
+    void SetUp() override
+    {
+        ASSERT_NE(CServerDll::Get().Module(), nullptr);
+        SetWindowLongPtrW(owner.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountWatcherMessages));
+        g_watcherTold = 0;
+    }
 
     // The Settings command of a fresh handler; the script works the dialog.
     void RunSettings(const std::function<void(CUiDriver&, HWND)>& work)
@@ -37,17 +53,19 @@ protected:
         });
         EXPECT_EQ(InvokeOffset(handler.Get(), 4, owner.Handle()), S_OK);
         driver.Finish();
+        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
+            DispatchMessageW(&msg);
         DestroyMenu(menu);
         for (const std::string& error : driver.Errors())
             ADD_FAILURE() << error;
     }
 
-    // The seven states the dialog shows: the "Host in cascade menu" buttons,
+    // The eight states the dialog shows: the "Host in cascade menu" buttons,
     // then the check boxes; a radio pair whose buttons agree shows as -1.
     static std::vector<int> Shown(CUiDriver& ui, HWND dialog)
     {
         std::vector<int> shown;
-        for (int i = 0; i < 7; ++i) {
+        for (int i = 0; i < 8; ++i) {
             const bool on = ui.IsChecked(dialog, kOnControls[i]);
             shown.push_back(i < 4 && on == ui.IsChecked(dialog, kOnControls[i] + 1) ? -1 : on);
         }
@@ -79,33 +97,42 @@ TEST_F(SettingsTest, OpensWithTheDefaultsUnderTheModulesManifestAndCancelStoresN
         // program has no manifest of its own: the module's is in force.
         SIZE ideal = {};
         version6 = SendDlgItemMessageW(dialog, IDOK, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)) != 0;
+        // The longest text of the dialog shows whole.
+        RECT box = {};
+        GetClientRect(GetDlgItem(dialog, IDC_AUTO_RESTORE), &box);
+        SendDlgItemMessageW(dialog, IDC_AUTO_RESTORE, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal));
+        EXPECT_LE(ideal.cx, box.right);
         SaveScreenShot(dialog, L"settings-dialog.bmp");
         ui.Click(dialog, IDC_SAVE_MAIN);
         ui.Click(dialog, IDC_CONFIRM_RESTORE);
         ui.Click(dialog, IDCANCEL);
     });
-    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 1, 1, 1, 0, 0 }));
+    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 1, 1, 1, 0, 0, 1 }));
     EXPECT_TRUE(unowned);
     EXPECT_TRUE(version6);
-    EXPECT_EQ(Stored(), std::vector<long>(7, -1));
+    EXPECT_EQ(Stored(), std::vector<long>(8, -1));
+    EXPECT_EQ(g_watcherTold, 0);
 }
 
-TEST_F(SettingsTest, OkStoresAllSevenAndTheNextMenuFollowsWhileTheCloseBoxStoresNothing)
+TEST_F(SettingsTest, OkStoresAllEightTellsTheWatcherAndTheNextMenuFollowsWhileTheCloseBoxStoresNothing)
 {
     RunSettings([](CUiDriver& ui, HWND dialog) {
         ui.Click(dialog, IDC_HILITE_MAIN);
         ui.Settle();
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(Stored(), std::vector<long>(7, -1));
+    EXPECT_EQ(Stored(), std::vector<long>(8, -1));
+    EXPECT_EQ(g_watcherTold, 0);
 
     RunSettings([](CUiDriver& ui, HWND dialog) {
         ui.Click(dialog, IDC_RESTORE_MAIN);
         ui.Click(dialog, IDC_FORCE_VISIBLE);
+        ui.Click(dialog, IDC_AUTO_RESTORE);
         ui.Settle();
         ui.Click(dialog, IDOK);
     });
-    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 0, 1, 1, 1, 0, 1 }));
+    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 0, 1, 1, 1, 0, 1, 0 }));
+    EXPECT_EQ(g_watcherTold, 1);
     CComRef<IContextMenu> next = NewInitialisedMenu();
     HMENU menu = CreatePopupMenu();
     next->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
@@ -124,8 +151,8 @@ TEST_F(SettingsTest, StoredValuesShowAndOkWritesThemBackAsProperNumbers)
         shown = Shown(ui, dialog);
         ui.Click(dialog, IDOK);
     });
-    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 0, 1, 0, 1, 0 }));
-    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 1, 0, 1, 0, 1, 0 }));
+    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 0, 1, 0, 1, 0, 1 }));
+    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 1, 0, 1, 0, 1, 0, 1 }));
 }
 
 } // namespace
