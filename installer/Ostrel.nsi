@@ -1,10 +1,15 @@
 ; Installer of Ostrel for 64-bit Windows. Built by makensis from the stripped
 ; binaries in STAGE:
-;   makensis -DVERSION=<a.b.c.ddd> -DFILEVERSION=<a.b.c.d> -DSTAGE=<folder> -DOUTFILE=<setup.exe> Ostrel.nsi
+;   makensis -DVERSION=<a.b.c.ddd> -DFILEVERSION=<a.b.c.d> -DSTAGE=<folder> -DOUTFILE=<setup.exe>
+;            -D<name>=<text> for each name of layout/WatchNames.h  Ostrel.nsi
+; (the build passes those names as that header defines them).
 ; Silent install: setup.exe /S [/D=<folder>]; silent removal: uninstall.exe /S.
 
 !ifndef VERSION | FILEVERSION | STAGE | OUTFILE
   !error "VERSION, FILEVERSION, STAGE and OUTFILE must be defined"
+!endif
+!ifndef kWatchExecutable | kWatchRunValue
+  !error "the names of layout/WatchNames.h must be defined"
 !endif
 
 Unicode true
@@ -21,12 +26,16 @@ ManifestSupportedOS all
 !define PUBLISHER "Quenlo"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ostrel"
 !define ENVIRONMENT_KEY "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
+; Read at every sign-in of every user. This 64-bit installer writes the
+; 64-bit view of the registry, which is the one Windows reads.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define ERROR_ELEVATION_REQUIRED 740
 
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include WinMessages.nsh
+!include Sections.nsh
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -160,6 +169,67 @@ FunctionEnd
 !insertmacro READ_PATH_FUNCTION ""
 !insertmacro READ_PATH_FUNCTION "un."
 
+; Ends the watcher of this session, as "OstrelWatch.exe /exit" does: closes
+; its window and waits until its process has gone, so that its file is free.
+; A watcher in another user's session is out of reach of window messages: its
+; file is moved aside like any file in use, and it ends at that user's
+; sign-out.
+!macro END_WATCHER
+  ${If} ${FileExists} "$INSTDIR\${kWatchExecutable}"
+    ExecWait '"$INSTDIR\${kWatchExecutable}" /exit' $0
+    ${If} $0 != 0
+      DetailPrint "The running ${kWatchExecutable} did not end."
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+; Starts the watcher now in the signed-in user's session and not elevated:
+; with a copy of the token of the shell, the process of the shell window, as
+; Microsoft's "FAQ: How do I start a program as the desktop user from an
+; elevated app?" (Aaron Margosis, 2009) shows. Started from this elevated
+; process it would run elevated, and after an over-the-shoulder elevation as
+; the administrator who typed the password instead of the user. Without a
+; shell window (Explorer not running, or no one signed in) it is not started:
+; the Run value starts it at the next sign-in.
+Function StartWatcher
+  StrCpy $0 0 ; started
+  System::Call 'user32::GetShellWindow()p.r1'
+  System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r2)'
+  ; PROCESS_QUERY_LIMITED_INFORMATION
+  System::Call 'kernel32::OpenProcess(i 0x1000, i 0, i r2)p.r3'
+  ${If} $3 != 0
+    ; TOKEN_DUPLICATE, then a primary token with TOKEN_QUERY |
+    ; TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE | TOKEN_ADJUST_DEFAULT |
+    ; TOKEN_ADJUST_SESSIONID, SecurityImpersonation, TokenPrimary.
+    System::Call 'advapi32::OpenProcessToken(p r3, i 2, *p .r4)i.r5'
+    ${If} $5 != 0
+      System::Call 'advapi32::DuplicateTokenEx(p r4, i 0x18B, p 0, i 2, i 1, *p .r6)i.r5'
+      ${If} $5 != 0
+        ; STARTUPINFOW (104 bytes, zeroed) and PROCESS_INFORMATION.
+        System::Alloc 104
+        Pop $7
+        System::Call '*$7(i 104)'
+        System::Call '*(p, p, i, i)p.r8'
+        ; Needs SeImpersonatePrivilege, which an administrator's token holds.
+        System::Call `advapi32::CreateProcessWithTokenW(p r6, i 0, w "$INSTDIR\${kWatchExecutable}", w '"$INSTDIR\${kWatchExecutable}"', i 0, p 0, w "$INSTDIR", p r7, p r8)i.r0`
+        ${If} $0 != 0
+          System::Call '*$8(p .r1, p .r2)'
+          System::Call 'kernel32::CloseHandle(p r1)'
+          System::Call 'kernel32::CloseHandle(p r2)'
+        ${EndIf}
+        System::Free $8
+        System::Free $7
+        System::Call 'kernel32::CloseHandle(p r6)'
+      ${EndIf}
+      System::Call 'kernel32::CloseHandle(p r4)'
+    ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r3)'
+  ${EndIf}
+  ${If} $0 == 0
+    DetailPrint "Could not start ${kWatchExecutable} as the signed-in user: it starts at the next sign-in."
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   !insertmacro REQUIRE_ADMIN
 FunctionEnd
@@ -171,6 +241,7 @@ FunctionEnd
 Section "Ostrel shell extension and command line" SecMain
   SectionIn RO
   SetOutPath "$INSTDIR"
+  !insertmacro END_WATCHER
   !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\ostrelsx.dll"
   !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\OstrelCli.exe"
   File "${STAGE}\ostrelsx.dll"
@@ -202,8 +273,6 @@ Section "Ostrel shell extension and command line" SecMain
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Comments" "Saves and restores the positions of the desktop icons"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
-  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
-  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
 Section "Add the folder of OstrelCli.exe to the PATH" SecPath
@@ -230,7 +299,27 @@ Section "Add the folder of OstrelCli.exe to the PATH" SecPath
   ${EndIf}
 SectionEnd
 
+Section "Restore icons automatically when the display changes" SecWatch
+  !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\${kWatchExecutable}"
+  File "${STAGE}\${kWatchExecutable}"
+  WriteRegStr HKLM "${RUN_KEY}" "${kWatchRunValue}" '"$INSTDIR\${kWatchExecutable}"'
+  Call StartWatcher
+SectionEnd
+
+Section "-Finish"
+  ; Left out on an update: the watcher of the earlier install goes.
+  ${IfNot} ${SectionIsSelected} ${SecWatch}
+    DeleteRegValue HKLM "${RUN_KEY}" "${kWatchRunValue}"
+    !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\${kWatchExecutable}"
+  ${EndIf}
+  ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
 Section "Uninstall"
+  !insertmacro END_WATCHER
+  DeleteRegValue HKLM "${RUN_KEY}" "${kWatchRunValue}"
+
   ; DllUnregisterServer: the shell stops offering the menu at once.
   ClearErrors
   UnRegDLL "$INSTDIR\ostrelsx.dll"
@@ -242,6 +331,7 @@ Section "Uninstall"
   ; unload it.
   !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\ostrelsx.dll"
   !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\OstrelCli.exe"
+  !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\${kWatchExecutable}"
   ; Copies moved aside by an earlier update, unless still in use.
   Delete "$INSTDIR\ns*.tmp"
   Delete "$INSTDIR\README.txt"

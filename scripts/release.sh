@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Release configuration into build-release/ and writes the packages
-# for Windows users into dist/: Ostrel-<version>-x64.zip (stripped binaries and
-# README.txt) and Ostrel-<version>-x64-setup.exe. Then checks what the zip holds.
+# for Windows users into dist/: Ostrel-<version>-x64.zip (the three stripped
+# programs and README.txt) and Ostrel-<version>-x64-setup.exe. Then checks what
+# the zip holds.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,10 +25,10 @@ check=$(mktemp -d)
 trap 'rm -rf "$check"' EXIT
 (cd "$check" && cmake -E tar xf "$zip")
 failed=0
-for f in ostrelsx.dll OstrelCli.exe; do
+for f in ostrelsx.dll OstrelCli.exe OstrelWatch.exe; do
   size=$(stat -c %s "$check/$f")
   imports=$(x86_64-w64-mingw32-objdump -p "$check/$f" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
-  printf '%-14s %8d bytes  imports: %s\n' "$f" "$size" "$imports"
+  printf '%-16s %8d bytes  imports: %s\n' "$f" "$size" "$imports"
   if [ "$size" -ge 1048576 ]; then echo "release: $f is 1 MB or more" >&2; failed=1; fi
   if echo "$imports" | grep -qiE 'libstdc\+\+|libgcc|libwinpthread|msvcp|vcruntime'; then
     echo "release: $f imports a compiler runtime DLL" >&2; failed=1
