@@ -188,9 +188,14 @@ FunctionEnd
 ; Microsoft's "FAQ: How do I start a program as the desktop user from an
 ; elevated app?" (Aaron Margosis, 2009) shows. Started from this elevated
 ; process it would run elevated, and after an over-the-shoulder elevation as
-; the administrator who typed the password instead of the user. Without a
+; the administrator who typed the password instead of the user. Asking
+; Explorer to start it (IShellDispatch2::ShellExecute through the desktop's
+; view) would do the same; this way needs only the shell window. Without a
 ; shell window (Explorer not running, or no one signed in) it is not started:
-; the Run value starts it at the next sign-in.
+; the Run value starts it at the next sign-in. Under Wine only a program that
+; stands in for Explorer sets a shell window (the tests' desktop host does),
+; and CreateProcessWithTokenW ignores the token: the watcher starts as a child
+; of this installer.
 Function StartWatcher
   StrCpy $0 0 ; started
   System::Call 'user32::GetShellWindow()p.r1'

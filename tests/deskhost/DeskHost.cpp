@@ -556,6 +556,13 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
         Stop();
         return HRESULT_FROM_WIN32(ERROR_CANNOT_MAKE);
     }
+    // Explorer's "Progman" is the shell window (GetShellWindow): installers
+    // start programs as the signed-in user with its process's token. The
+    // setter is user32's, for the shell, and in no SDK header.
+    const auto setShellWindow = reinterpret_cast<BOOL(WINAPI*)(HWND)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
+    if (host.progman && setShellWindow)
+        setShellWindow(host.progman);
     SetWindowSubclass(host.listView, ListViewSubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(&host));
     if (options.autoArrange)
         host.folderFlags |= FWF_AUTOARRANGE;

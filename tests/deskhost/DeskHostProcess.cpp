@@ -97,7 +97,11 @@ bool CDeskHostProcess::LayOutAgain() const
             Search* found = reinterpret_cast<Search*>(lParam);
             DWORD owner = 0;
             GetWindowThreadProcessId(hwnd, &owner);
-            if (owner != found->processId)
+            // Its desktop window: "Progman", at the bottom as the shell
+            // window, or "WorkerW".
+            wchar_t name[16] = {};
+            GetClassNameW(hwnd, name, ARRAYSIZE(name));
+            if (owner != found->processId || (lstrcmpW(name, L"Progman") != 0 && lstrcmpW(name, L"WorkerW") != 0))
                 return TRUE;
             found->window = hwnd;
             return FALSE;

@@ -1,10 +1,12 @@
 // The installer that the build packs, run silently as an administrator would:
-// what it installs and registers, and what its uninstaller takes away and
-// what it leaves (the user's layouts).
+// what it installs, registers and starts, and what its uninstaller ends,
+// takes away and leaves (the user's layouts).
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <string>
+#include "DeskHostProcess.h"
+#include "layout/WatchNames.h"
 #include "shellext/DeskMenuIds.h"
 #include "tests/shellext/ShellExtFixture.h"
 
@@ -13,6 +15,7 @@ namespace {
 const wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Ostrel";
 const wchar_t kEnvironmentKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
 const wchar_t kSessionManagerKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kLayoutKey = L"Software\\Quenlo\\Tovak\\Layout 640 x 480 (32)";
 
 std::wstring SetupExe()
@@ -137,7 +140,8 @@ protected:
 
     void Install()
     {
-        ASSERT_EQ(RunProgram(L"\"" + SetupExe() + L"\" /S"), 0u);
+        // The watcher it starts keeps running: wait for the installer alone.
+        ASSERT_EQ(RunProgram(L"\"" + SetupExe() + L"\" /S", 60000, false), 0u);
         ASSERT_TRUE(FileExists(folder + L"\\uninstall.exe"));
     }
 
@@ -153,8 +157,9 @@ protected:
     {
         ExpectServerUnregistered();
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-        for (const wchar_t* file : { L"OstrelCli.exe", L"README.txt", L"uninstall.exe" })
+        for (const wchar_t* file : { L"OstrelCli.exe", kWatchExecutable, L"README.txt", L"uninstall.exe" })
             EXPECT_FALSE(FileExists(folder + L"\\" + file)) << Narrow(file);
+        EXPECT_EQ(ValueText(HKEY_LOCAL_MACHINE, kRunKey, kWatchRunValue), L"<missing>");
         EXPECT_EQ(StoredPath(), pathBefore);
         EXPECT_EQ(ValueText(HKEY_CURRENT_USER, kLayoutKey, L"Marker"), L"m") << "the user's layout survives";
     }
@@ -168,9 +173,29 @@ protected:
     HMODULE module = nullptr;
 };
 
-TEST_F(InstallerTest, SilentInstallRegistersAndSilentUninstallRemovesAllButTheUsersLayouts)
+TEST_F(InstallerTest, SilentInstallRegistersAndStartsTheWatcherAndSilentUninstallEndsAndRemovesAllButTheUsersLayouts)
 {
+    // The installer starts the watcher with the token of the shell window's
+    // process, Explorer on Windows; Wine's desktop sets no shell window.
+    CDeskHostProcess shell;
+    ASSERT_EQ(shell.Launch({}), S_OK);
+    DWORD shellId = 0;
+    GetWindowThreadProcessId(GetShellWindow(), &shellId);
+    ASSERT_EQ(shellId, shell.ProcessId());
     Install();
+    const std::wstring watcherPath = folder + L"\\" + kWatchExecutable;
+    EXPECT_EQ(ValueText(HKEY_LOCAL_MACHINE, kRunKey, kWatchRunValue), L"\"" + watcherPath + L"\"");
+    HWND watcher = nullptr;
+    for (int i = 0; i < 100 && !(watcher = FindWindowW(kWatchWindowClass, nullptr)); ++i)
+        Sleep(100);
+    DWORD watcherId = 0;
+    GetWindowThreadProcessId(watcher, &watcherId);
+    CHandle watcherProcess(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, watcherId));
+    wchar_t image[MAX_PATH] = {};
+    DWORD imageSize = MAX_PATH;
+    ASSERT_TRUE(watcherProcess && QueryFullProcessImageNameW(watcherProcess.Get(), 0, image, &imageSize))
+        << "the installer started the watcher";
+    EXPECT_EQ(std::wstring(image), watcherPath);
     ExpectServerRegistered(dll);
     EXPECT_EQ(ValueText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayName"), L"Ostrel");
     EXPECT_EQ(ValueText(HKEY_LOCAL_MACHINE, kUninstallKey, L"DisplayVersion"), kOstrelVersion);
@@ -188,6 +213,7 @@ TEST_F(InstallerTest, SilentInstallRegistersAndSilentUninstallRemovesAllButTheUs
     EXPECT_EQ(RunProgram(L"\"" + folder + L"\\OstrelCli.exe\""), static_cast<DWORD>(-1)) << "a usage error";
 
     Uninstall();
+    EXPECT_EQ(WaitForSingleObject(watcherProcess.Get(), 0), WAIT_OBJECT_0) << "the uninstaller ended the watcher";
     ExpectUninstalledButLayoutKept();
     EXPECT_FALSE(FileExists(folder)) << "the folder goes with its files";
     EXPECT_EQ(PendingDeletes().find(folder), std::wstring::npos) << "nothing was in use";

@@ -124,7 +124,7 @@ void ExpectServerUnregistered()
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
 }
 
-DWORD RunProgram(std::wstring commandLine, DWORD timeoutMs)
+DWORD RunProgram(std::wstring commandLine, DWORD timeoutMs, bool waitForChildren)
 {
     // The processes run in a job whose completion port says when the last
     // of them has ended: an uninstaller hands its work to a copy of itself
@@ -144,7 +144,9 @@ DWORD RunProgram(std::wstring commandLine, DWORD timeoutMs)
         DWORD message = 0;
         ULONG_PTR key = 0;
         LPOVERLAPPED overlapped = nullptr;
-        while (GetQueuedCompletionStatus(port, &message, &key, &overlapped, timeoutMs) &&
+        if (!waitForChildren)
+            WaitForSingleObject(process.hProcess, timeoutMs);
+        while (waitForChildren && GetQueuedCompletionStatus(port, &message, &key, &overlapped, timeoutMs) &&
                message != JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
         }
         GetExitCodeProcess(process.hProcess, &code);

@@ -69,10 +69,11 @@ void ExpectServerRegistered(const std::wstring& dllPath);
 // None of them left, and the CLSID key itself still there.
 void ExpectServerUnregistered();
 
-// Runs a command line and waits until the process and every process it
-// started have ended. Gives the first process's exit code, or -1 when it
-// could not start; STILL_ACTIVE when the wait timed out.
-DWORD RunProgram(std::wstring commandLine, DWORD timeoutMs = 60000);
+// Runs a command line and waits until the process and, unless told
+// otherwise, every process it started have ended. Gives the first process's
+// exit code, or -1 when it could not start; STILL_ACTIVE when the wait timed
+// out.
+DWORD RunProgram(std::wstring commandLine, DWORD timeoutMs = 60000, bool waitForChildren = true);
 
 // The settings as the handler reads them (HKEY_CURRENT_USER is a scratch hive).
 void StoreSetting(const wchar_t* name, DWORD value);
