@@ -556,9 +556,8 @@ HRESULT CDeskHost::Start(const DeskHostOptions& options, const std::vector<DeskI
         Stop();
         return HRESULT_FROM_WIN32(ERROR_CANNOT_MAKE);
     }
-    // Explorer's "Progman" is the shell window (GetShellWindow): installers
-    // start programs as the signed-in user with its process's token. The
-    // setter is user32's, for the shell, and in no SDK header.
+    // Explorer's "Progman" is the shell window (GetShellWindow); user32's
+    // setter is in no SDK header.
     const auto setShellWindow = reinterpret_cast<BOOL(WINAPI*)(HWND)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetShellWindow")));
     if (host.progman && setShellWindow)

@@ -18,25 +18,10 @@ const wchar_t* const kNames[] = { L"Cascade Save", L"Cascade Restore", L"Cascade
 const int kOnControls[] = { IDC_SAVE_CASCADE, IDC_RESTORE_CASCADE, IDC_CUSTOM_CASCADE, IDC_HILITE_CASCADE,
                             IDC_CONFIRM_SAVE, IDC_CONFIRM_RESTORE, IDC_FORCE_VISIBLE, IDC_AUTO_RESTORE };
 
-// The owner window, a top-level window, receives the broadcast as the
-// watcher's window does.
-int g_watcherTold = 0;
-LRESULT CALLBACK CountWatcherMessages(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == RegisterWindowMessageW(kWatchSettingsMessage))
-        ++g_watcherTold;
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 class SettingsTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_NE(CServerDll::Get().Module(), nullptr);
-        SetWindowLongPtrW(owner.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountWatcherMessages));
-        g_watcherTold = 0;
-    }
+    void SetUp() override { ASSERT_NE(CServerDll::Get().Module(), nullptr); }
 
     // The Settings command of a fresh handler; the script works the dialog.
     void RunSettings(const std::function<void(CUiDriver&, HWND)>& work)
@@ -52,9 +37,11 @@ protected:
             }
         });
         EXPECT_EQ(InvokeOffset(handler.Get(), 4, owner.Handle()), S_OK);
+        // The owner window, top-level, gets the broadcast as the watcher's does.
+        MSG msg;
+        const UINT told = RegisterWindowMessageW(kWatchSettingsMessage);
+        watcherTold = PeekMessageW(&msg, owner.Handle(), told, told, PM_REMOVE) != FALSE;
         driver.Finish();
-        for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
-            DispatchMessageW(&msg);
         DestroyMenu(menu);
         for (const std::string& error : driver.Errors())
             ADD_FAILURE() << error;
@@ -83,6 +70,7 @@ protected:
     CScopedUserHive hive;
     CShellApartment apartment;
     COwnerWindow owner;
+    bool watcherTold = false;
 };
 
 TEST_F(SettingsTest, OpensWithTheDefaultsUnderTheModulesManifestAndCancelStoresNothing)
@@ -111,7 +99,7 @@ TEST_F(SettingsTest, OpensWithTheDefaultsUnderTheModulesManifestAndCancelStoresN
     EXPECT_TRUE(unowned);
     EXPECT_TRUE(version6);
     EXPECT_EQ(Stored(), std::vector<long>(8, -1));
-    EXPECT_EQ(g_watcherTold, 0);
+    EXPECT_FALSE(watcherTold);
 }
 
 TEST_F(SettingsTest, OkStoresAllEightTellsTheWatcherAndTheNextMenuFollowsWhileTheCloseBoxStoresNothing)
@@ -122,7 +110,7 @@ TEST_F(SettingsTest, OkStoresAllEightTellsTheWatcherAndTheNextMenuFollowsWhileTh
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(Stored(), std::vector<long>(8, -1));
-    EXPECT_EQ(g_watcherTold, 0);
+    EXPECT_FALSE(watcherTold);
 
     RunSettings([](CUiDriver& ui, HWND dialog) {
         ui.Click(dialog, IDC_RESTORE_MAIN);
@@ -132,7 +120,7 @@ TEST_F(SettingsTest, OkStoresAllEightTellsTheWatcherAndTheNextMenuFollowsWhileTh
         ui.Click(dialog, IDOK);
     });
     EXPECT_EQ(Stored(), (std::vector<long>{ 1, 0, 1, 1, 1, 0, 1, 0 }));
-    EXPECT_EQ(g_watcherTold, 1);
+    EXPECT_TRUE(watcherTold);
     CComRef<IContextMenu> next = NewInitialisedMenu();
     HMENU menu = CreatePopupMenu();
     next->QueryContextMenu(menu, 0, 1, 100, CMF_NORMAL);
