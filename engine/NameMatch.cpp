@@ -1,5 +1,6 @@
 #include "engine/NameMatch.h"
 #include <windows.h>
+#include <cwchar>
 
 bool ShellNamesEqual(const wchar_t* left, const wchar_t* right)
 {
@@ -24,4 +25,12 @@ std::string ShellNameKey(const wchar_t* name)
 bool ShellPathsEqual(const wchar_t* left, const wchar_t* right)
 {
     return CompareStringOrdinal(left ? left : L"", -1, right ? right : L"", -1, TRUE) == CSTR_EQUAL;
+}
+
+const wchar_t* ParsingFileName(const wchar_t* path)
+{
+    if (!path || (path[0] == L':' && path[1] == L':'))
+        return nullptr;
+    const wchar_t* slash = std::wcsrchr(path, L'\\');
+    return slash && slash[1] ? slash + 1 : nullptr;
 }

@@ -18,3 +18,9 @@ std::string ShellNameKey(const wchar_t* name);
 // Parsing names and file names as the file system compares them: letter
 // case ignored character by character (upper-case table), nothing else.
 bool ShellPathsEqual(const wchar_t* left, const wchar_t* right);
+
+// The name of the file in its folder: what follows the last backslash of a
+// full parsing name. Null for a text without a folder (an older layout's bare
+// file name) and for a shell object's class identifier path ("::{...}"):
+// those only ever match whole.
+const wchar_t* ParsingFileName(const wchar_t* path);

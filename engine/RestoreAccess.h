@@ -21,7 +21,9 @@ public:
     };
 
     virtual bool CellSpacing(SIZE& spacing) = 0;
-    // Ascending indices of the icons that no record claims.
+    // Ascending indices of the icons that no record claims. An icon that the
+    // placement will take by its file name (RunRestore) is claimed: the scan
+    // must not move it aside first.
     virtual bool ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched) = 0;
     // The rectangle that an unmatched icon covers; false when it is gone.
     virtual bool ItemRect(int index, SIZE spacing, RECT& rect) = 0;

@@ -36,8 +36,12 @@ void MoveUnmatchedAside(CRestoreAccess& access, CFreeCellGrid& grid, const std::
     }
 }
 
-// One pass over the layout: each record finds its icon among the icons of
-// its name and puts it at the saved position.
+// One pass over the layout in two rounds. First each record finds its icon
+// among the icons of its name by its Path and puts it at the saved position.
+// Then each record that found none tries the icons of its name that no record
+// took by the file name alone: when the Desktop folder moves (to OneDrive, to
+// another profile or PC) every parsing name of a desktop file changes, the
+// name of the file in its folder does not.
 class CPlacementPass
 {
 public:
@@ -46,16 +50,15 @@ public:
     {
     }
 
-    void Place(const IconRecord& record)
+    // The exact round; false when the record found no icon by its Path.
+    bool Place(const IconRecord& record)
     {
-        int previous = -1;
-        for (int candidate = m_access.NextCandidate(record, -1); candidate > previous;
-             previous = candidate, candidate = m_access.NextCandidate(record, candidate)) {
+        for (int candidate = NextAfter(record, -1); candidate >= 0; candidate = NextAfter(record, candidate)) {
             if (m_claims && m_claimed.count(candidate))
                 continue;
             if (record.Legacy) {
                 PlaceAt(candidate, record);
-                return;
+                return true;
             }
             CWideString identity;
             switch (m_access.ReadIdentity(candidate, identity)) {
@@ -73,13 +76,45 @@ public:
             PlaceAt(candidate, record);
             if (m_claims)
                 m_claimed.insert(candidate);
+            return true;
+        }
+        return false;
+    }
+
+    // The second round, once every record has had its exact round: legacy
+    // records and class identifier paths take no part, and each icon goes to
+    // one record at most.
+    void PlaceByFileName(const IconRecord& record)
+    {
+        const wchar_t* fileName = ParsingFileName(record.Path.c_str());
+        if (record.Legacy || !fileName)
+            return;
+        for (int candidate = NextAfter(record, -1); candidate >= 0; candidate = NextAfter(record, candidate)) {
+            CWideString identity;
+            if (m_taken.count(candidate) || m_access.ReadIdentity(candidate, identity) != CRestoreAccess::Identity::Text)
+                continue;
+            const wchar_t* candidateName = ParsingFileName(identity.c_str());
+            if (!candidateName || !ShellPathsEqual(candidateName, fileName))
+                continue;
+            PlaceAt(candidate, record);
+            ++m_byFileName;
             return;
         }
     }
 
+    int ByFileName() const { return m_byFileName; }
+
 private:
+    // The candidates of the record's name in ascending order; -1 after the last.
+    int NextAfter(const IconRecord& record, int after)
+    {
+        const int next = m_access.NextCandidate(record, after);
+        return next > after ? next : -1;
+    }
+
     void PlaceAt(int candidate, const IconRecord& record)
     {
+        m_taken.insert(candidate);
         const bool there = m_access.Place(candidate, { record.XCoord, record.YCoord });
         auto entry = m_placed.emplace(candidate, there);
         if (entry.second) {
@@ -98,6 +133,9 @@ private:
     int& m_misplaced;
     const bool m_claims;
     std::unordered_set<int> m_claimed;
+    // Every icon placed in this pass, by either round.
+    std::unordered_set<int> m_taken;
+    int m_byFileName = 0;
 };
 
 } // namespace
@@ -130,17 +168,26 @@ bool RunRestore(CRestoreAccess& access, const CIconRecordArray& records, const R
     std::unordered_map<int, bool> placed;
     int misplaced = 0;
     int pass = 0;
+    int byFileName = 0;
     bool done = false;
+    std::vector<const IconRecord*> unfound;
     while (!done && pass < kMaxPasses) {
         CPlacementPass placement(access, placed, misplaced);
-        for (const IconRecord& record : records)
-            placement.Place(record);
+        unfound.clear();
+        for (const IconRecord& record : records) {
+            if (!placement.Place(record))
+                unfound.push_back(&record);
+        }
+        for (const IconRecord* record : unfound)
+            placement.PlaceByFileName(*record);
+        byFileName = placement.ByFileName();
         done = misplaced == 0;
         ++pass;
     }
     if (outcome) {
         outcome->passes = pass;
         outcome->misplaced = misplaced;
+        outcome->byFileName = byFileName;
     }
 
     access.Finish();

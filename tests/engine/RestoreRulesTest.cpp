@@ -73,6 +73,37 @@ TEST(RestoreAlgorithm, RecordsTellIconsApartByIdentityLegacyRecordsTakeTheFirst)
     EXPECT_EQ(POINT({ 500, 300 }), access.icons[1].pt);
 }
 
+// A record whose Path names a Desktop folder that has moved takes the icon of
+// its name and file name (case ignored) that no exact match took, claiming or
+// not; class identifier paths match whole only, and a gone icon stays gone.
+TEST(RestoreAlgorithm, RecordsOfAMovedDesktopFolderTakeTheirIconByFileName)
+{
+    const std::wstring now = L"C:\\Users\\me\\OneDrive\\Desktop\\", before = L"C:\\Users\\me\\Desktop\\";
+    const std::wstring everyone = L"C:\\Users\\Public\\Desktop\\a.txt";
+    const CIconRecordArray layout = { MakeRecord(L"a.txt", before + L"a.txt", 100, 100),
+                                      MakeRecord(L"a.txt", everyone, 200, 100),
+                                      MakeRecord(L"b.txt", before + L"b.txt", 300, 100),
+                                      MakeRecord(L"x", L"::{A}\\x", 400, 100),
+                                      MakeRecord(L"gone.txt", before + L"gone.txt", 500, 100) };
+    for (bool claims : { true, false }) {
+        CMemoryAccess access;
+        access.claims = claims;
+        access.icons = { { L"a.txt", everyone, { 900, 900 } }, { L"a.txt", now + L"a.txt", { 900, 900 } },
+                         { L"b.txt", now + L"B.TXT", { 900, 900 } }, { L"x", L"::{B}\\x", { 900, 900 } },
+                         { L"u", now + L"u", { 100, 100 } } };
+        access.unmatched = { 4 };
+        RestoreOutcome outcome;
+        EXPECT_TRUE(RunRestore(access, layout, kWorkArea, false, &outcome));
+        EXPECT_EQ(2, outcome.byFileName);
+        EXPECT_EQ(POINT({ 200, 100 }), access.icons[0].pt) << "the exact match wins";
+        EXPECT_EQ(POINT({ 100, 100 }), access.icons[1].pt);
+        EXPECT_EQ(POINT({ 300, 100 }), access.icons[2].pt);
+        EXPECT_EQ(POINT({ 900, 900 }), access.icons[3].pt);
+        EXPECT_EQ(3u, access.placed.size());
+        EXPECT_NE(POINT({ 100, 100 }), access.icons[4].pt) << "unknown icons still go aside";
+    }
+}
+
 // Where the access claims, an icon that a record took is out of the search
 // for the later records of the pass; otherwise each record sets it again.
 TEST(RestoreAlgorithm, ClaimedIconIsLeftToTheFirstRecord)
