@@ -3,8 +3,11 @@
 #include <shlguid.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <algorithm>
+#include <deque>
 #include <string>
 #include <unordered_map>
+#include "engine/NameMatch.h"
 #include "engine/ShellNames.h"
 
 namespace {
@@ -232,25 +235,49 @@ bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vect
 
 std::vector<int> FindUnmatchedItems(const std::vector<CDesktopItem>& items, const CIconRecordArray& records)
 {
-    // Only how many records of each exact (Name, Path) are still unclaimed
-    // matters, not which of them claims an item.
-    std::unordered_map<std::wstring, int> unclaimed;
     auto key = [](const wchar_t* name, const wchar_t* path) {
         std::wstring text(name);
         text.push_back(L'\0');
         text.append(path);
         return text;
     };
-    for (const IconRecord& record : records)
-        ++unclaimed[key(record.Name.c_str(), record.Path.c_str())];
-
+    // Each item claims the first unclaimed record of its exact (Name, Path).
+    std::unordered_map<std::wstring, std::deque<size_t>> waiting;
+    for (size_t r = 0; r < records.size(); ++r)
+        waiting[key(records[r].Name.c_str(), records[r].Path.c_str())].push_back(r);
+    std::vector<bool> claimed(records.size(), false);
     std::vector<int> unmatched;
     for (size_t i = 0; i < items.size(); ++i) {
-        auto found = unclaimed.find(key(items[i].name, items[i].parsingName));
-        if (found != unclaimed.end() && found->second > 0)
-            --found->second;
-        else
+        auto found = waiting.find(key(items[i].name, items[i].parsingName));
+        if (found != waiting.end() && !found->second.empty()) {
+            claimed[found->second.front()] = true;
+            found->second.pop_front();
+        } else {
             unmatched.push_back(static_cast<int>(i));
+        }
     }
+
+    // Then, as the placement's second round does (RunRestore), each record
+    // left over, in list order, claims the first item left over of its exact
+    // Name and file name, letter case counting as above.
+    std::unordered_map<std::wstring, std::deque<int>> byFileName;
+    for (int at : unmatched) {
+        if (const wchar_t* file = ParsingFileName(items[static_cast<size_t>(at)].parsingName))
+            byFileName[key(items[static_cast<size_t>(at)].name, file)].push_back(at);
+    }
+    std::vector<bool> known(items.size(), false);
+    for (size_t r = 0; r < records.size() && !byFileName.empty(); ++r) {
+        const wchar_t* file = ParsingFileName(records[r].Path.c_str());
+        if (claimed[r] || records[r].Legacy || !file)
+            continue;
+        auto found = byFileName.find(key(records[r].Name.c_str(), file));
+        if (found != byFileName.end() && !found->second.empty()) {
+            known[static_cast<size_t>(found->second.front())] = true;
+            found->second.pop_front();
+        }
+    }
+    unmatched.erase(std::remove_if(unmatched.begin(), unmatched.end(),
+                                   [&](int at) { return known[static_cast<size_t>(at)]; }),
+                    unmatched.end());
     return unmatched;
 }

@@ -100,7 +100,8 @@ bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vect
 
 // Positions in items, ascending, of the items whose display name and parsing
 // name equal the Name and Path of no record still unclaimed, letter case
-// counting.
+// counting, and that no record left unclaimed takes by its Name and file name
+// (the Desktop folder has moved).
 std::vector<int> FindUnmatchedItems(const std::vector<CDesktopItem>& items, const CIconRecordArray& records);
 
 // Width and height of one icon cell.

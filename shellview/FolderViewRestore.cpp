@@ -136,7 +136,9 @@ bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArr
                               bool viewFlags, FolderViewMoves& moves)
 {
     CFolderViewRestoreAccess access(pair);
-    const bool ran = RunRestore(access, records, workArea, viewFlags);
+    RestoreOutcome outcome;
+    const bool ran = RunRestore(access, records, workArea, viewFlags, &outcome);
     moves = access.Moves();
+    moves.byFileName = outcome.byFileName;
     return ran;
 }

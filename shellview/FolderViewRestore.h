@@ -20,6 +20,7 @@ struct FolderViewMoves
     int requested = 0; // icons that were not at their targets
     int moved = 0;     // of those, the icons that read back at their targets
     HRESULT status = S_OK;
+    int byFileName = 0; // icons matched by file name alone (the Desktop folder has moved)
 };
 
 class CFolderViewRestoreAccess : public CRestoreAccess

@@ -61,5 +61,8 @@ bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore)
     if (!RestoreThroughFolderView(pair, records, context.display.WorkArea(), context.ccFlag, moves))
         return false;
     ReportRestore(context, source, moves);
+    if (moves.byFileName > 0)
+        OutPrint(context, OutStream::Out, L"Ostrel: %d Icons matched by file name (the Desktop folder has moved).\n",
+                 moves.byFileName);
     return true;
 }

@@ -184,6 +184,40 @@ TEST_F(RestoreTest, ForceVisiblePullsOffScreenIconsToThePrimaryCentre)
     EXPECT_EQ(POINT({ 400, 300 }), At(L"c.txt"));
 }
 
+// After the Desktop folder moved (to OneDrive, another profile or PC) every
+// Path names the old folder: each deliverable still puts every icon back, by
+// file name, and moves only the unknown icon aside. A gone file stays gone.
+TEST_F(RestoreTest, LayoutOfAMovedDesktopFolderRestoresByFileName)
+{
+    Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 400, 300 } }, { L"c.txt", { 500, 300 } },
+            { L"new.txt", { 1000, 500 } } });
+    CIconRecordArray layout;
+    for (const wchar_t* file : { L"a.txt", L"b.doc", L"c.txt", L"gone.txt" }) {
+        layout.push_back(MakeRecord(file, L"C:\\users\\me\\OneDrive\\Desktop\\" + std::wstring(file),
+                                    1000 + 100 * static_cast<int>(layout.size()), 500));
+        layout.back().Index = static_cast<int>(layout.size());
+    }
+    StoreLayout(L"Moved", layout);
+    context.display.Capture();
+    EXPECT_EQ(1, RestoreLayoutInShell(context, host.ListView(), L"Moved", 0));
+    EXPECT_EQ(4, host.Counters().positionCalls) << "new.txt aside, then each icon alone";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(POINT({ 1000 + 100 * i, 500 }), host.Position(i));
+    EXPECT_NE(POINT({ 1000, 500 }), At(L"new.txt"));
+    EXPECT_TRUE(boxes.empty());
+
+    for (int i = 0; i < 4; ++i)
+        host.SetPosition(i, i < 3 ? POINT{ 300 + 100 * i, 300 } : POINT{ 1000, 500 });
+    host.ResetCounters();
+    EXPECT_TRUE(RestoreFromCli(cli, L"Moved", true));
+    EXPECT_EQ(2, host.Counters().positionCalls) << "new.txt aside, then the batch";
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(POINT({ 1000 + 100 * i, 500 }), host.Position(i));
+    EXPECT_EQ(L"Layout: Moved\nOstrel: Repositioned: 3 Icons\n"
+              L"Ostrel: 3 Icons matched by file name (the Desktop folder has moved).\n",
+              out);
+}
+
 // Older layouts name files by their bare file name; the command-line engine
 // compares with full parsing names whatever the layout's format.
 TEST_F(RestoreTest, OlderFormatIdentifiesFilesByFileName)
