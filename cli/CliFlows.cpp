@@ -128,6 +128,11 @@ void SaveToStore(CCliContext& context, bool answerYes, const wchar_t* name)
                  L"Layout: %s\nOstrel: Could not write the layout store: the layout was not saved.\n",
                  target.c_str());
         break;
+    case SaveResult::Busy:
+        OutPrint(context, OutStream::Err,
+                 L"Layout: %s\nOstrel: Another program kept the layout store busy: the layout was not saved.\n",
+                 target.c_str());
+        break;
     }
 }
 

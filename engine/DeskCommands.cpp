@@ -105,6 +105,9 @@ void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* nam
     case SaveResult::Unreachable:
         ShowFailure(context, IDS_SAVE_UNREACHABLE, name, MB_ICONERROR);
         break;
+    case SaveResult::Busy:
+        ShowFailure(context, IDS_STORE_BUSY, name, MB_ICONERROR);
+        break;
     }
 }
 

@@ -40,6 +40,7 @@
 #define IDS_FILE_FAILED       132
 #define IDS_FILE_EMPTY        133
 #define IDS_FILE_UNREACHABLE  134
+#define IDS_STORE_BUSY        135
 // A restore after whose last pass some icons are still not at their saved
 // positions.
 #define IDS_MISPLACED         140

@@ -1,10 +1,9 @@
 #include "layout/LayoutStore.h"
 #include <cstring>
 #include <cwchar>
-#include <memory>
-#include "layout/Owners.h"
 #include "layout/RegKey.h"
-#include "layout/ResText.h"
+#include "layout/StagedKey.h"
+#include "layout/StoreLock.h"
 
 namespace {
 
@@ -14,13 +13,6 @@ constexpr const wchar_t* kVersionValue = L"Version";
 // characters of name and the NUL.
 constexpr DWORD kOldIconPositionBytes = 8;
 constexpr DWORD kOldIconDataBytes = kOldIconPositionBytes + kNameBufferChars * sizeof(wchar_t);
-
-// Absent when the flavor's string table lacks the key path: nothing may then
-// be read or written at the top of HKEY_CURRENT_USER.
-CWideString StorePath(const CLayoutFlavor& flavor)
-{
-    return CWideString(LoadResText(flavor.resources, flavor.idsStoreKey));
-}
 
 // A legacy record in a layout key: the value named by Name holds the position,
 // XCoord in the low and YCoord in the high 16 bits.
@@ -87,95 +79,6 @@ private:
     CRegKey& m_layout;
     int m_count = 0;
     bool m_failed = false;
-};
-
-// A layout being saved lives under a key of its own beside the store key,
-// where no listing of the store sees it, until it is complete; only then does
-// it take the place of the stored layout. Each process has its own key, named
-// by its process id; keys of processes that have ended are what a crash left
-// behind, and go.
-class CPendingLayout
-{
-public:
-    explicit CPendingLayout(const wchar_t* storePath)
-        : m_parentPath(CWideString::Format(L"%s (saving)", storePath)),
-          m_ownName(CWideString::Format(L"%lu", GetCurrentProcessId()))
-    {
-        RemoveLeftovers();
-        m_path = CWideString::Format(L"%s\\%s", m_parentPath.c_str(), m_ownName.c_str());
-        m_new = std::make_unique<CRegKey>(m_path.c_str(), L"New", KEY_ALL_ACCESS);
-    }
-
-    ~CPendingLayout()
-    {
-        m_new.reset();
-        CRegKey parent(m_parentPath.c_str(), KEY_ALL_ACCESS);
-        parent.DeleteSubKey(m_ownName.c_str());
-        CRegKey(L"", KEY_ALL_ACCESS).DeleteEmptySubKey(m_parentPath.c_str());
-    }
-
-    CPendingLayout(const CPendingLayout&) = delete;
-    CPendingLayout& operator=(const CPendingLayout&) = delete;
-
-    CRegKey& Key() { return *m_new; }
-
-    // Replaces the store's layout of that name with the pending one. The old
-    // layout is copied aside first and put back when the replacement fails.
-    bool Commit(const wchar_t* storePath, const wchar_t* name)
-    {
-        CRegKey store(storePath, KEY_ALL_ACCESS);
-        if (!store.IsOpen())
-            return false;
-        const bool hadOld = store.HasSubKey(name);
-        CRegKey backup(m_path.c_str(), L"Old", KEY_ALL_ACCESS);
-        if (hadOld) {
-            CRegKey old(storePath, name, KEY_READ);
-            if (!backup.IsOpen() || !old.IsOpen() || !old.CopyTreeTo(backup))
-                return false;
-        }
-        if (store.DeleteSubKey(name) || store.LastStatus() == ERROR_FILE_NOT_FOUND) {
-            CRegKey target(storePath, name, KEY_ALL_ACCESS);
-            if (target.IsOpen() && m_new->CopyTreeTo(target))
-                return true;
-        }
-        store.DeleteSubKey(name);
-        if (hadOld) {
-            CRegKey restored(storePath, name, KEY_ALL_ACCESS);
-            backup.CopyTreeTo(restored);
-        }
-        return false;
-    }
-
-private:
-    void RemoveLeftovers()
-    {
-        CRegKey parent(m_parentPath.c_str(), KEY_ALL_ACCESS);
-        wchar_t name[kNameBufferChars];
-        for (DWORD i = 0; parent.EnumSubKey(i, name);) {
-            const DWORD pid = wcstoul(name, nullptr, 10);
-            const bool ours = wcscmp(name, m_ownName.c_str()) == 0;
-            // A deleted key moves the next one into its index.
-            if ((ours || !IsProcessRunning(pid)) && parent.DeleteSubKey(name))
-                continue;
-            ++i;
-        }
-    }
-
-    static bool IsProcessRunning(DWORD pid)
-    {
-        if (pid == 0)
-            return false;
-        const CHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-        if (!process)
-            return GetLastError() != ERROR_INVALID_PARAMETER;
-        DWORD code = 0;
-        return GetExitCodeProcess(process.Get(), &code) && code == STILL_ACTIVE;
-    }
-
-    CWideString m_parentPath;
-    CWideString m_ownName;
-    CWideString m_path;
-    std::unique_ptr<CRegKey> m_new;
 };
 
 // Turns a stored position into desktop list view coordinates and, when asked,
@@ -308,14 +211,16 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
     if (!capture.Ready())
         return SaveResult::Unreachable;
 
-    const CWideString storePath = StorePath(flavor);
+    // Absent when the flavor's string table lacks the key path: nothing may
+    // then be written at the top of HKEY_CURRENT_USER.
+    const CWideString storePath = LayoutStorePath(flavor);
     if (storePath.IsAbsent())
         return SaveResult::Failed;
-    CPendingLayout pending(storePath.c_str());
-    if (!pending.Key().IsOpen())
+    CStagedKey staged(storePath.c_str(), storePath.c_str(), name);
+    if (!staged.Content().IsOpen())
         return SaveResult::Failed;
 
-    CStoreSink sink(pending.Key());
+    CStoreSink sink(staged.Content());
     try {
         capture.Run(sink);
     } catch (...) {
@@ -326,7 +231,13 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
         return SaveResult::Failed;
     if (sink.Count() == 0)
         return SaveResult::Empty;
-    if (!pending.Key().WriteNumber(kVersionValue, kFormatVersion) || !pending.Commit(storePath.c_str(), name))
+    if (!staged.Content().WriteNumber(kVersionValue, kFormatVersion))
+        return SaveResult::Failed;
+    // The capture ran without the lock; the commit alone holds it.
+    const CStoreLock lock(flavor);
+    if (!lock.Held())
+        return SaveResult::Busy;
+    if (!staged.Commit(lock))
         return SaveResult::Failed;
     if (written)
         *written = sink.Count();
@@ -339,8 +250,14 @@ int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayC
     records.clear();
     if (currentFormat)
         *currentFormat = false;
-    const CWideString storePath = StorePath(flavor);
-    if (!IsValidLayoutName(name) || storePath.IsAbsent())
+    if (!IsValidLayoutName(name))
+        return 0;
+    // When the wait runs out (a program hangs while it holds the lock) the
+    // read goes on without the recovery: a layout that a commit is replacing
+    // reads as the old one, the new one or none, never as a part of one.
+    const CStoreLock lock(flavor);
+    const CWideString& storePath = lock.StorePath();
+    if (storePath.IsAbsent())
         return 0;
 
     CRegKey layout(storePath.c_str(), flavor.readAccess);
@@ -362,7 +279,9 @@ int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayC
 std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor)
 {
     std::vector<CWideString> names;
-    const CWideString storePath = StorePath(flavor);
+    // Goes on without the lock when the wait runs out, as a read does.
+    const CStoreLock lock(flavor);
+    const CWideString& storePath = lock.StorePath();
     if (storePath.IsAbsent())
         return names;
     CRegKey store(storePath.c_str(), KEY_READ);
@@ -375,11 +294,15 @@ std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor)
 bool DeleteLayout(const CLayoutFlavor& flavor, const wchar_t* name)
 {
     // An empty name would delete the store key itself, settings and all.
-    const CWideString storePath = StorePath(flavor);
-    if (!IsValidLayoutName(name) || storePath.IsAbsent())
+    if (!IsValidLayoutName(name))
         return false;
-    CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);
-    return store.DeleteSubKey(name);
+    const CStoreLock lock(flavor);
+    const CWideString& storePath = lock.StorePath();
+    if (!lock.Held() || storePath.IsAbsent() || !CRegKey(storePath.c_str(), KEY_READ).HasSubKey(name))
+        return false;
+    // A process that ends half way leaves an empty layout key, never a part
+    // of the layout.
+    return RemoveKeyMarkFirst(storePath.c_str(), name);
 }
 
 bool IsOldIconKeyName(const wchar_t* name)
@@ -395,8 +318,11 @@ bool IsOldIconKeyName(const wchar_t* name)
 
 bool RemoveOldIconKey(const CLayoutFlavor& flavor, const wchar_t* name)
 {
-    const CWideString storePath = StorePath(flavor);
-    if (!IsOldIconKeyName(name) || storePath.IsAbsent())
+    if (!IsOldIconKeyName(name))
+        return false;
+    const CStoreLock lock(flavor);
+    const CWideString& storePath = lock.StorePath();
+    if (!lock.Held() || storePath.IsAbsent())
         return false;
     CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);
     return store.DeleteSubKey(name);

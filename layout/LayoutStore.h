@@ -20,11 +20,16 @@ enum class SaveResult
     Unreachable,  // the desktop could not be reached: the stored layout is untouched
     Empty,        // the capture gave no record: the stored layout is untouched
     Failed,       // a write or the capture failed: the stored layout is untouched
+    Busy,         // another program held the store's lock too long: the stored layout is untouched
 };
 
 // Replaces the layout of that name with the captured records once all of them
-// are written; until then the stored layout stays as it was. *written gets the
-// number of records stored (0 when not saved).
+// are written; until then the stored layout stays as it was, and a process
+// that ends at any instant leaves the old layout or the new one (CStagedKey).
+// *written gets the number of records stored (0 when not saved).
+//
+// Every function here holds the store's lock (CStoreLock) while it reads or
+// changes the store, and so first finishes what another program left.
 SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written);
 
 // Clears and fills records; positions come back in desktop list view

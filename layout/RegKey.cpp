@@ -2,6 +2,7 @@
 #include <shlwapi.h>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 CRegKey::CRegKey(const wchar_t* path, REGSAM access, DWORD options)
     : m_path(path), m_options(options), m_access(access)
@@ -102,6 +103,35 @@ bool CRegKey::CopyTreeTo(CRegKey& destination)
         return false;
     m_status = RegCopyTreeW(m_key.Get(), nullptr, destination.m_key.Get());
     return m_status == ERROR_SUCCESS;
+}
+
+bool CRegKey::CopyValueTo(const wchar_t* name, CRegKey& destination) const
+{
+    if (!m_key || !destination.m_key)
+        return false;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(m_key.Get(), name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    std::vector<BYTE> data(size + 1);
+    if (RegQueryValueExW(m_key.Get(), name, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
+        return false;
+    destination.m_status = RegSetValueExW(destination.m_key.Get(), name, 0, type, data.data(), size);
+    return destination.m_status == ERROR_SUCCESS;
+}
+
+bool CRegKey::DeleteValue(const wchar_t* name)
+{
+    if (!m_key)
+        return false;
+    m_status = RegDeleteValueW(m_key.Get(), name);
+    return m_status == ERROR_SUCCESS || m_status == ERROR_FILE_NOT_FOUND;
+}
+
+bool CRegKey::Exists(const wchar_t* path)
+{
+    CKeyHandle key;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, path, 0, KEY_QUERY_VALUE, key.Put()) == ERROR_SUCCESS;
 }
 
 bool CRegKey::EnumSubKey(DWORD index, wchar_t* name) const

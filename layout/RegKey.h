@@ -35,6 +35,12 @@ public:
     bool HasSubKey(const wchar_t* name) const;
     // Copies every value and subkey of this key into destination.
     bool CopyTreeTo(CRegKey& destination);
+    // Copies one value, whatever its type, into destination.
+    bool CopyValueTo(const wchar_t* name, CRegKey& destination) const;
+    // True when the value is gone, also when there was none.
+    bool DeleteValue(const wchar_t* name);
+    // Whether the key exists under HKEY_CURRENT_USER; looks without creating it.
+    static bool Exists(const wchar_t* path);
 
     // name receives at most kNameBufferChars characters including the NUL.
     bool EnumSubKey(DWORD index, wchar_t* name) const;

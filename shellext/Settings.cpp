@@ -1,6 +1,6 @@
 #include "shellext/Settings.h"
 #include "layout/RegKey.h"
-#include "layout/ResText.h"
+#include "layout/StoreLock.h"
 #include "layout/WatchNames.h"
 #include "shellext/ActCtx.h"
 #include "shellext/resource.h"
@@ -26,11 +26,6 @@ const CSettingInfo kSettings[] = {
     { L"Force Visible", &CDeskSettings::forceVisible, IDC_FORCE_VISIBLE, 0 },
     { kAutoRestoreValue, &CDeskSettings::autoRestore, IDC_AUTO_RESTORE, 0 },
 };
-
-const wchar_t* StoreKeyPath(const CLayoutFlavor& flavor)
-{
-    return LoadResText(flavor.resources, flavor.idsStoreKey);
-}
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -77,7 +72,7 @@ CDeskSettings ReadDeskSettings(const CLayoutFlavor& flavor)
 {
     const CDeskSettings defaults;
     CDeskSettings settings;
-    CRegKey key(StoreKeyPath(flavor), KEY_READ);
+    CRegKey key(LayoutStorePath(flavor).c_str(), KEY_READ);
     for (const CSettingInfo& setting : kSettings)
         settings.*setting.field = key.ReadNumber(setting.valueName, defaults.*setting.field);
     return settings;
@@ -85,7 +80,13 @@ CDeskSettings ReadDeskSettings(const CLayoutFlavor& flavor)
 
 void WriteDeskSettings(const CLayoutFlavor& flavor, const CDeskSettings& settings)
 {
-    CRegKey key(StoreKeyPath(flavor), KEY_ALL_ACCESS);
+    // Each setting is one value written in one step; the lock keeps the
+    // writers of the store one at a time. When the wait runs out, the
+    // settings are written all the same.
+    const CStoreLock lock(flavor);
+    if (lock.StorePath().IsAbsent())
+        return;
+    CRegKey key(lock.StorePath().c_str(), KEY_ALL_ACCESS);
     if (!key.IsOpen())
         return;
     for (const CSettingInfo& setting : kSettings)

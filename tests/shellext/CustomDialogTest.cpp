@@ -130,9 +130,12 @@ TEST_F(CustomDialogTest, ATypedNameIsSavedAndOneWithABackslashIsRefused)
 TEST_F(CustomDialogTest, ASaveThatFailsIsToldAndLeavesTheStoredLayout)
 {
     MakeLayoutKey(L"Home");
+    // Staging keys cannot be made below a volatile key; one named by this
+    // (running) process keeps the staging area from being removed as empty.
+    const std::wstring live = L"Software\\Quenlo\\Tovak (saving)\\" + std::to_wstring(GetCurrentProcessId());
     HKEY blocked = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (saving)", 0, nullptr, REG_OPTION_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &blocked, nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, live.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                              &blocked, nullptr),
               ERROR_SUCCESS);
     RegCloseKey(blocked);
     const HWND ownerWindow = owner.Handle();
