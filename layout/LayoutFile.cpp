@@ -1,6 +1,8 @@
 #include "layout/LayoutFile.h"
+#include "layout/ExitGuard.h"
+#include "layout/Owners.h"
+#include "layout/ProcessTag.h"
 #include "layout/ProfileFile.h"
-#include <cstdio>
 #include <cwchar>
 #include <cwctype>
 #include <string>
@@ -27,22 +29,6 @@ std::wstring FullPath(const wchar_t* path)
         return path;
     full.resize(got);
     return full;
-}
-
-// Creates (or truncates) the file as UTF-16 LE with its byte-order mark and
-// the header comment. The mark makes the profile functions keep the file in
-// UTF-16; without it they would write every name in the ANSI code page.
-bool WriteHeader(const CLayoutFlavor& flavor, const wchar_t* path)
-{
-    FILE* file = _wfopen(path, L"w, ccs=UNICODE");
-    if (!file)
-        return false;
-    // Formatted here: run-times disagree on what "%s" means in fwprintf.
-    const CWideString header = CWideString::Format(flavor.fileHeader, kOstrelVersion);
-    fputws(header.c_str(), file);
-    const bool written = !ferror(file);
-    const bool closed = fclose(file) == 0;
-    return written && closed;
 }
 
 // The profile functions trim these from both ends of a value when they read
@@ -143,38 +129,96 @@ bool CanReplace(const std::wstring& file)
     return true;
 }
 
-// A new file in the folder of the layout file, which takes the layout until
-// it is complete and then moves over the layout file. Removed unless moved.
+// The leading part of the name of a temporary layout file.
+constexpr const wchar_t* kTempPrefix = L"~Ostrel-";
+
+// Removes the temporary layout files in the folder whose process has ended:
+// what a save that was killed left behind.
+void RemoveLeftovers(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + kTempPrefix + L"*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    const size_t prefix = std::wcslen(kTempPrefix);
+    do {
+        // The pattern also matches short names: the long name must match too.
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            _wcsnicmp(found.cFileName, kTempPrefix, prefix) == 0 && !IsTaggedProcessRunning(found.cFileName + prefix))
+            DeleteFileW((folder + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+// The file that takes the layout until it is complete, in the folder of the
+// layout file (a file is replaced in one step only within its volume). It is
+// named "~Ostrel-<process tag>-<n>.tmp" and hidden while it exists, so that
+// on the Desktop it never shows as an icon; a save first removes those whose
+// process has ended. Removed unless it took the layout file's place.
 class CTempLayoutFile
 {
 public:
     explicit CTempLayoutFile(const std::wstring& folder)
     {
-        wchar_t path[MAX_PATH] = {};
-        if (!folder.empty() && GetTempFileNameW(folder.c_str(), L"osl", 0, path) != 0)
-            m_path = path;
+        if (folder.empty())
+            return;
+        RemoveLeftovers(folder);
+        static LONG s_serial = 0;
+        m_path = folder + CWideString::Format(L"%s%s-%ld.tmp", kTempPrefix, OwnProcessTag().c_str(),
+                                              InterlockedIncrement(&s_serial)).c_str();
+        m_file.Reset(CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
+        if (!m_file)
+            m_path.clear();
     }
     ~CTempLayoutFile()
     {
+        m_file.Reset();
         if (!m_path.empty())
             DeleteFileW(m_path.c_str());
     }
     CTempLayoutFile(const CTempLayoutFile&) = delete;
     CTempLayoutFile& operator=(const CTempLayoutFile&) = delete;
 
-    bool Created() const { return !m_path.empty(); }
-    const wchar_t* Path() const { return m_path.c_str(); }
+    bool Created() const { return bool(m_file); }
+    HANDLE Handle() const { return m_file.Get(); }
 
+    // Closes the written and flushed file and puts it in the layout file's
+    // place in one step: the layout file is the old one or the new one,
+    // whenever the process ends.
     bool MoveOver(const std::wstring& target)
     {
-        if (!MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        m_file.Reset();
+        const CExitGuard guard;
+        if (!ReplaceOrMove(target))
             return false;
         m_path.clear();
         return true;
     }
 
 private:
+    bool ReplaceOrMove(const std::wstring& target) const
+    {
+        if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            // The new file keeps the old one's attributes (hidden, for one),
+            // owner, ACL and alternate streams: "it has inherited the file
+            // streams and attributes from the file it is replacing"
+            // (Microsoft's documentation of ReplaceFileW). Only an ACL that
+            // cannot be carried over does not stop the save.
+            if (ReplaceFileW(target.c_str(), m_path.c_str(), nullptr, REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr))
+                return true;
+            // These two leave the complete new file under its own name, the
+            // old one gone or moved aside: it then goes in by name.
+            const DWORD error = GetLastError();
+            if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+                return false;
+        } else if (!SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+            return false;
+        }
+        return MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+
     std::wstring m_path;
+    CHandle m_file;
 };
 
 IconRecord LegacyRecord(const CWideString& name, int x, int y)
@@ -262,10 +306,10 @@ FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, 
     if (file.size() >= MAX_PATH || !CanReplace(file))
         return FileSaveResult::CannotCreate;
     CTempLayoutFile temp(FolderOf(file));
-    if (!temp.Created() || !WriteHeader(flavor, temp.Path()))
+    if (!temp.Created())
         return FileSaveResult::CannotCreate;
 
-    CProfileWriter writer(temp.Path());
+    CProfileWriter writer(CWideString::Format(flavor.fileHeader, kOstrelVersion).c_str());
     CFileSink sink(writer);
     try {
         capture.Run(sink);
@@ -273,14 +317,12 @@ FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, 
         // Out of memory half way: the layout file stays as it was.
         return FileSaveResult::Failed;
     }
-    const bool complete = !sink.Failed() && sink.Count() > 0 &&
-        writer.Write(kVersionSection, kVersionKey, CWideString::Format(L"%d", static_cast<int>(kFormatVersion)).c_str()) &&
-        writer.Finish();
     if (sink.Failed())
         return FileSaveResult::Failed;
     if (sink.Count() == 0)
         return FileSaveResult::Empty;
-    if (!complete || !temp.MoveOver(file))
+    if (!writer.Write(kVersionSection, kVersionKey, CWideString::Format(L"%d", static_cast<int>(kFormatVersion)).c_str()) ||
+        !writer.Finish(temp.Handle()) || !temp.MoveOver(file))
         return FileSaveResult::Failed;
     if (written)
         *written = sink.Count();

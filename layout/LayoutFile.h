@@ -16,9 +16,12 @@ enum class FileSaveResult
 };
 
 // Writes the header of the flavor and one section per captured record into a
-// new file beside the layout file, and moves it over the layout file once it
-// is complete. A record whose Name or Path holds a line break cannot be
-// stored and is left out. *written gets the number of records stored.
+// new hidden file beside the layout file, and puts it in the layout file's
+// place in one step once it is complete (an existing file keeps its
+// attributes, owner, ACL and streams); a process that ends at any instant
+// leaves the old file or the new one. A record whose Name or Path holds a line
+// break cannot be stored and is left out. *written gets the number of records
+// stored.
 FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, CLayoutCapture& capture, int* written);
 
 // Clears and fills records (positions in desktop list view coordinates);

@@ -1,27 +1,8 @@
 #include "layout/ProfileFile.h"
 #include <cwchar>
-#include <memory>
+#include "layout/Owners.h"
 
 namespace {
-
-// Owns a file handle.
-class CFileHandle
-{
-public:
-    explicit CFileHandle(HANDLE handle) : m_handle(handle) {}
-    ~CFileHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
 
 // Names compare as the profile functions compare them: letter case ignored.
 std::wstring Folded(const wchar_t* text, size_t length)
@@ -85,9 +66,9 @@ bool CProfileReader::Load(const wchar_t* path)
 {
     m_sections.clear();
     m_first.clear();
-    CFileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid())
+    const CHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
         return false;
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart > 0x7FFFFFFF)
@@ -97,9 +78,15 @@ bool CProfileReader::Load(const wchar_t* path)
     if (!bytes.empty() && !ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr))
         return false;
     bytes.resize(got);
-    const std::wstring text = DecodeFile(bytes);
-    Parse(text.data(), text.data() + text.size());
+    LoadText(DecodeFile(bytes));
     return true;
+}
+
+void CProfileReader::LoadText(const std::wstring& text)
+{
+    m_sections.clear();
+    m_first.clear();
+    Parse(text.data(), text.data() + text.size());
 }
 
 void CProfileReader::Parse(const wchar_t* next, const wchar_t* end)
@@ -302,16 +289,15 @@ bool CProfileWriter::Write(const wchar_t* section, const wchar_t* key, const wch
     return true;
 }
 
-bool CProfileWriter::Finish()
+bool CProfileWriter::Finish(HANDLE file)
 {
     // The profile functions rewrite the whole file from what they read of
     // it: the header's lines come back trimmed, without blank lines, and
     // every section follows without a blank line before it.
-    CProfileReader existing;
-    if (!existing.Load(m_path.c_str()))
-        return false;
+    CProfileReader header;
+    header.LoadText(m_header);
     std::wstring text;
-    for (const CProfileReader::Line& line : existing.HeaderLines()) {
+    for (const CProfileReader::Line& line : header.HeaderLines()) {
         text += line.name;
         if (line.hasValue) {
             text += L"=";
@@ -330,10 +316,6 @@ bool CProfileWriter::Finish()
             text += L"\r\n";
         }
     }
-    CFileHandle file(CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
-    if (!file.Valid())
-        return false;
     // UTF-16 LE with its byte-order mark, as the header was written.
     std::string bytes("\xFF\xFE", 2);
     bytes.reserve(2 + text.size() * 2);
@@ -342,6 +324,6 @@ bool CProfileWriter::Finish()
         bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
     }
     DWORD written = 0;
-    return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
+    return WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size() && FlushFileBuffers(file);
 }

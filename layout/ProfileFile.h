@@ -22,6 +22,8 @@ public:
     // UTF-8 with its mark, the ANSI code page without one. False when the
     // file cannot be read.
     bool Load(const wchar_t* path);
+    // Takes the text as a file's content.
+    void LoadText(const std::wstring& text);
 
     // The names of the named sections in file order, as a list of `chars`
     // characters would hold them; false when there is none or when they do
@@ -72,13 +74,15 @@ private:
 class CProfileWriter
 {
 public:
-    explicit CProfileWriter(const wchar_t* path) : m_path(path) {}
+    // header: the comment lines that the file begins with ("\n" between lines).
+    explicit CProfileWriter(const wchar_t* header) : m_header(header) {}
 
     // False when the section or key name is empty.
     bool Write(const wchar_t* section, const wchar_t* key, const wchar_t* value);
-    // Writes the file anew: its header lines, then the sections (UTF-16 LE
-    // with its byte-order mark). False when that fails.
-    bool Finish();
+    // Writes the whole file into an empty file opened for writing: the header
+    // lines, then the sections (UTF-16 LE with its byte-order mark), and
+    // flushes it to the disk. False when that fails.
+    bool Finish(HANDLE file);
 
 private:
     struct Section
@@ -87,7 +91,7 @@ private:
         std::vector<std::pair<std::wstring, std::wstring>> keys;
     };
 
-    std::wstring m_path;
+    std::wstring m_header;
     std::vector<Section> m_sections;
     std::unordered_map<std::wstring, size_t> m_byName;
 };

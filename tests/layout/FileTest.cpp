@@ -35,8 +35,12 @@ std::vector<std::wstring> FilesIn(const CScratchFolder& folder)
     if (find == INVALID_HANDLE_VALUE)
         return names;
     do {
-        if (data.cFileName[0] != L'.')
-            names.emplace_back(data.cFileName);
+        // Wine's ReplaceFileW makes an empty "rf*.tmp" to move the old file
+        // aside and leaves it when that move fails; Windows renames in one step.
+        const std::wstring name = data.cFileName;
+        if (name[0] != L'.' && !(name.compare(0, 2, L"rf") == 0 && name.size() > 4 &&
+                                 name.compare(name.size() - 4, 4, L".tmp") == 0))
+            names.push_back(name);
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return names;
@@ -143,7 +147,14 @@ TEST_F(FileTest, SavingOverAFileReplacesItEntirely)
     const std::wstring path = folder.File(L"over.osl");
     Save(path, { MakeIcon(L"a", L"A", 1, 1, 0, 1), MakeIcon(L"b", L"B", 2, 2, 0, 2), MakeIcon(L"c", L"C", 3, 3, 0, 3) },
          cli);
+    // A hidden file stays hidden; a temporary file that a killed save left
+    // (its process has ended) goes with the next save in that folder.
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    CloseHandle(CreateFileW(folder.File(L"~Ostrel-4000000000-0-1.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
     Save(path, { MakeIcon(L"z", L"Z", 9, 9, 0, 1) }, sx);
+    EXPECT_EQ(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(FilesIn(folder), std::vector<std::wstring>{ L"over.osl" });
 
     const std::wstring text = Utf16Text(ReadFileBytes(path));
     EXPECT_TRUE(StartsWith(text, L"\xFEFF;\r\n; Ostrel: 1.7.2.083."));

@@ -154,15 +154,17 @@ TEST(ProfileFile, WriterLeavesTheBytesOfTheProfileFunctions)
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, system.c_str());
 
     const std::wstring mine = folder.File(L"mine.osl");
-    WriteBytes(mine, Utf16(header));
-    CProfileWriter writer(mine.c_str());
+    CProfileWriter writer(header.c_str());
     for (const Entry& entry : entries)
         ASSERT_TRUE(writer.Write(entry.section, entry.key, entry.value));
-    ASSERT_TRUE(writer.Finish());
+    {
+        const CHandle file(CreateFileW(mine.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(writer.Finish(file.Get()));
+    }
 
     EXPECT_EQ(ReadFileBytes(system), ReadFileBytes(mine));
-    EXPECT_FALSE(CProfileWriter(mine.c_str()).Write(L"  ", L"Name", L"x"));
-    EXPECT_FALSE(CProfileWriter(folder.File(L"missing.osl").c_str()).Finish());
+    EXPECT_FALSE(CProfileWriter(header.c_str()).Write(L"  ", L"Name", L"x"));
+    EXPECT_FALSE(CProfileWriter(header.c_str()).Finish(INVALID_HANDLE_VALUE));
 }
 
 } // namespace
