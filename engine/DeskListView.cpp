@@ -104,19 +104,20 @@ bool CDeskIconMover::PlaceAndVerify(int index, POINT pt) const
         return m_listView.PlaceAndVerify(index, pt);
     if (At(child.Get(), index, pt))
         return true;
-    PCUITEMID_CHILD children[] = { child.Get() };
-    if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) &&
-        At(child.Get(), index, pt))
-        return true;
     // SVSI_POSITIONITEM lets the view choose where the item goes: when the
     // call comes while a mouse-positioned context menu is being handled (our
     // commands run from the desktop's context menu), the view puts the item
-    // at the menu's position instead of the point given. When the view's
-    // move does not read back, the list view's own move puts the icon where
-    // it belongs at least on screen.
-    POINT now;
-    return m_listView.SetPosition(index, pt) && m_listView.ReadPosition(index, now) && now.x == pt.x &&
-           now.y == pt.y;
+    // at the menu's position instead of the point given. The view is asked
+    // once more; an icon that it still holds elsewhere is misplaced. A list
+    // view move would only show it at pt until the desktop is laid out again
+    // from the view's record, which SaveViewState also keeps.
+    PCUITEMID_CHILD children[] = { child.Get() };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) &&
+            At(child.Get(), index, pt))
+            return true;
+    }
+    return false;
 }
 
 bool CDeskIconMover::At(PCUITEMID_CHILD child, int index, POINT pt) const

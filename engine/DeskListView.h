@@ -55,7 +55,7 @@ public:
     }
 
     // Moves the icon unless it is already at pt; true when it is there
-    // after, in the folder view and in the list view.
+    // after, in the folder view and in the list view (false: misplaced).
     bool PlaceAndVerify(int index, POINT pt) const;
 
 private:

@@ -268,20 +268,28 @@ TEST_F(RestoreTest, TargetBeyondSixteenBitsMissesWithoutAFolderView)
 }
 
 // While the shell handles a mouse-positioned context menu, the view puts a
-// positioned item at the menu: such an icon is moved by the list view, where
-// it reads back.
-TEST_F(RestoreTest, IconThatTheViewPutsElsewhereIsPlacedThroughTheListView)
+// positioned item at the menu. Such an icon is reported misplaced, never moved
+// where the view does not hold it: after the desktop is laid out again, every
+// icon is where the restore said it is.
+TEST_F(RestoreTest, IconThatTheViewPutsElsewhereIsReportedMisplaced)
 {
     Start(kThree);
     host.Faults().positionAtMenu = true;
     host.Faults().menuPoint = { 900, 900 };
-    const CIconRecordArray layout = Layout({ { L"a.txt", { 600, 500 } }, { L"b.doc", { 700, 500 } },
-                                             { L"c.txt", { 500, 300 } } });
-    EXPECT_EQ(1, RestoreInShell(layout));
-    EXPECT_EQ(POINT({ 600, 500 }), At(L"a.txt"));
-    EXPECT_EQ(POINT({ 700, 500 }), At(L"b.doc"));
-    EXPECT_EQ(2, host.Counters().positionCalls);
-    EXPECT_EQ(2, host.Counters().setItemPosition);
+    CIconRecordArray layout = Layout({ { L"a.txt", { 600, 500 } }, { L"b.doc", { 700, 500 } },
+                                       { L"c.txt", { 500, 300 } } });
+    for (size_t i = 0; i < layout.size(); ++i)
+        layout[i].Index = static_cast<int>(i) + 1;
+    StoreLayout(L"Menu", layout);
+    context.display.Capture();
+    EXPECT_EQ(1, RestoreLayoutInShell(context, host.ListView(), L"Menu", 0));
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"2 icons did not reach their saved positions from layout:\nMenu", boxes[0].text);
+    host.LayOutAgain();
+    EXPECT_EQ(POINT({ 900, 900 }), At(L"a.txt"));
+    EXPECT_EQ(POINT({ 900, 900 }), At(L"b.doc"));
+    EXPECT_EQ(POINT({ 500, 300 }), At(L"c.txt"));
+    EXPECT_EQ(0, host.Counters().setItemPosition);
 }
 
 // Both accesses switch their own flags: the list view's extended styles and
