@@ -13,7 +13,11 @@
 //
 // The value "Version" marks a complete key (a layout in the current format):
 // the replacement removes it first and writes it last. In between the key has
-// no values and reads as no layout at all, never as a part of one.
+// no values and reads as no layout at all, never as a part of one. (The one
+// exception, for a reader that skips the recovery: the shell extension's
+// legacy records are values of the layout key, which are removed after the
+// mark and copied before it, and read as an older layout while the mark is
+// missing. Every program of ours reads under the lock, after the recovery.)
 //
 //     CStagedKey staged(storePath, parentPath, name);  // no lock yet
 //     ... write the content into staged.Content(), "Version" last
