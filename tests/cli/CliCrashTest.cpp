@@ -54,6 +54,27 @@ bool Replacing()
            ERROR_SUCCESS;
 }
 
+// Before any recovery, as a program that skips it would read the killed
+// save's layout: with "Version", all its icon keys and no other value (one
+// of the two layouts), without it no value (no layout). The store holds
+// nothing else.
+void ExpectWholeBeforeRecovery(size_t layouts)
+{
+    HKEY key = nullptr;
+    DWORD subkeys = 0, values = 0;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kLayoutKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                         nullptr, nullptr);
+        RegCloseKey(key);
+    }
+    EXPECT_TRUE(Replacing() ? values == 0 : subkeys == 400 && values == 1) << subkeys << " keys, " << values;
+    RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak", 0, KEY_READ, &key);
+    RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr);
+    RegCloseKey(key);
+    EXPECT_LE(subkeys, layouts);
+}
+
 // The tool's temporary layout files in the folder; *written: one has data.
 std::vector<std::wstring> TempFiles(const std::wstring& folder, bool* written = nullptr)
 {
@@ -170,6 +191,7 @@ TEST_P(CliCrash, AKilledSaveLeavesTheOldLayoutOrTheNewOneComplete)
             Store(Others(400, 5));
         const bool inReplace = round % 2 == 1;
         Run(save, inReplace ? std::function<bool()>(Replacing) : kAtOnce, Uniform(inReplace ? replace : whole));
+        ExpectWholeBeforeRecovery(layouts);
         now = Stored();
         EXPECT_TRUE(now == old || now == fresh) << "round " << round << ": " << now.size() << " records";
         ++outcomes[inReplace][now == fresh];
