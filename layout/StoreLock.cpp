@@ -6,7 +6,7 @@ namespace {
 
 // "Local\": the session's namespace, where every program of this user's
 // desktop finds the same mutex.
-constexpr const wchar_t* kMutexName = L"Local\\Ostrel layout store";
+constexpr const wchar_t* kMutexName = L"Local\\Ostrel.LayoutStore";
 
 } // namespace
 
