@@ -11,6 +11,9 @@ const wchar_t kProgmanClass[] = L"Progman";
 const wchar_t kWorkerClass[] = L"WorkerW";
 const wchar_t kDefViewClass[] = L"SHELLDLL_DefView";
 const UINT_PTR kSubclassId = 1;
+const UINT_PTR kDisplayTimer = 1;
+// How long after WM_DISPLAYCHANGE the desktop is laid out again.
+const UINT kDisplayLayoutDelayMs = 700;
 
 CDeskHostImpl* g_running = nullptr;
 
@@ -35,6 +38,16 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 1;
     }
     switch (message) {
+    case WM_DISPLAYCHANGE:
+        if (g_running)
+            g_running->DisplayChanged();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kDisplayTimer && g_running) {
+            KillTimer(hwnd, kDisplayTimer);
+            g_running->LayOutForDisplay();
+        }
+        return 0;
     case WM_CLOSE:
         // Closing the desktop ends the host program's message loop; the
         // windows themselves go when the host stops.
@@ -293,12 +306,109 @@ void CDeskHostImpl::SaveViewState()
         if (LPCITEMIDLIST own = ItemIdList(i))
             savedState[own] = RecordedPosition(i);
     }
+    savedBySize[{ GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) }] = savedState;
 }
 
 void CDeskHostImpl::Forget(LPCITEMIDLIST own)
 {
     record.erase(own);
     savedState.erase(own);
+    for (auto& saved : savedBySize)
+        saved.second.erase(own);
+}
+
+// Explorer does not lay the desktop out again the moment the display
+// changes: the new size arrives with WM_DISPLAYCHANGE ("sent to all windows
+// when the display resolution has changed", Microsoft's documentation of the
+// message), and the desktop follows some hundreds of milliseconds later. A
+// restore that runs in between is undone by it. One timer, started again by
+// every WM_DISPLAYCHANGE, stands for that delay.
+void CDeskHostImpl::DisplayChanged()
+{
+    if (viewParent)
+        SetTimer(viewParent, kDisplayTimer, kDisplayLayoutDelayMs, nullptr);
+}
+
+// The re-layout for the new size, through the view's record:
+// - The desktop window and the view cover the new virtual screen.
+// - Positions are kept per screen size: the desktop's view state stores them
+//   under the resolution (the ItemPos<width>x<height> values of the view
+//   state of the desktop, in the key Bags\1\Desktop under
+//   HKCU\Software\Microsoft\Windows\Shell, as users document them;
+//   Explorer reads them at sign-in and writes them when it saves the view
+//   state). Icons that the view state saved for this size go back there.
+// - Icons that then lie outside the work area are moved into view, each
+//   onto the first free cell of the grid, column by column; going back to
+//   the larger size does not put them back ("Windows shoves the off-screen
+//   icons into view, but doesn't put them back off-screen when you revert to
+//   a larger screen size", PC Magazine, "Save Desktop Icon Arrangements",
+//   13 November 2001).
+void CDeskHostImpl::LayOutForDisplay()
+{
+    const LONG originX = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    const LONG originY = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (options.width <= 0 || options.height <= 0) {
+        const int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        const int cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        if (progman)
+            MoveWindow(progman, originX, originY, cx, cy, TRUE);
+        if (viewParent != progman)
+            MoveWindow(viewParent, originX, originY, cx, cy, TRUE);
+    }
+    const auto saved = savedBySize.find({ GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) });
+    const int count = Count();
+    if (saved != savedBySize.end()) {
+        for (int i = 0; i < count; ++i) {
+            const auto found = saved->second.find(ItemIdList(i));
+            if (found != saved->second.end())
+                PlaceItem(i, found->second);
+        }
+    }
+
+    // The primary monitor's work area in list view coordinates. (Wine 8: a
+    // running process keeps the SPI_GETWORKAREA it read first, while the
+    // monitor's work area follows the change, though in a virtual desktop
+    // it keeps the old height when the screen gets smaller; on Windows the
+    // work area is the monitor less the taskbar.)
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoW(MonitorFromPoint(POINT{ 0, 0 }, MONITOR_DEFAULTTOPRIMARY), &monitor))
+        return;
+    RECT work;
+    IntersectRect(&work, &monitor.rcWork, &monitor.rcMonitor);
+    OffsetRect(&work, -originX, -originY);
+    const DWORD spacing = static_cast<DWORD>(SendMessageW(listView, LVM_GETITEMSPACING, FALSE, 0));
+    const LONG cx = LOWORD(spacing), cy = HIWORD(spacing);
+    if (cx <= 0 || cy <= 0)
+        return;
+    const LONG columns = (work.right - work.left) / cx, rows = (work.bottom - work.top) / cy;
+    if (columns <= 0 || rows <= 0)
+        return;
+    auto inView = [&](POINT pos) {
+        return pos.x >= work.left && pos.y >= work.top && pos.x + cx <= work.right && pos.y + cy <= work.bottom;
+    };
+    std::vector<bool> taken(static_cast<size_t>(columns * rows), false);
+    std::vector<int> outside;
+    for (int i = 0; i < count; ++i) {
+        const POINT pos = RecordedPosition(i);
+        if (!inView(pos)) {
+            outside.push_back(i);
+            continue;
+        }
+        const LONG column = (pos.x - work.left + cx / 2) / cx, row = (pos.y - work.top + cy / 2) / cy;
+        if (column < columns && row < rows)
+            taken[static_cast<size_t>(column * rows + row)] = true;
+    }
+    size_t cell = 0;
+    for (int index : outside) {
+        while (cell < taken.size() && taken[cell])
+            ++cell;
+        if (cell == taken.size())
+            break;
+        taken[cell] = true;
+        const LONG column = static_cast<LONG>(cell) / rows, row = static_cast<LONG>(cell) % rows;
+        PlaceItem(index, POINT{ work.left + column * cx, work.top + row * cy });
+    }
 }
 
 void CDeskHostImpl::SettleMetrics()
@@ -677,6 +787,7 @@ void CDeskHost::Stop()
 
     host.record.clear();
     host.savedState.clear();
+    host.savedBySize.clear();
     if (host.listView) {
         for (int i = host.Count() - 1; i >= 0; --i)
             CoTaskMemFree(const_cast<LPITEMIDLIST>(host.ItemIdList(i)));

@@ -160,6 +160,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
             CloseHandle(ready);
         }
     }
+    // A starting shell tells every top-level window that its taskbar was
+    // created, with the registered message "TaskbarCreated" (Microsoft's
+    // documentation of the taskbar, "Taskbar Creation Notification"):
+    // programs put their notification icons back, and learn that the
+    // desktop's view is a new one.
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 
     int status = 0;
     for (bool running = true; running;) {
