@@ -1,22 +1,42 @@
 #include "watch/DesktopLook.h"
-#include <vector>
+#include <shlobj.h>
 #include "shellview/FolderView.h"
 
 namespace {
 
-ULONGLONG ItemDigest(const CDesktopItem& item)
+// FNV-1a.
+ULONGLONG Digest(const void* data, size_t size, ULONGLONG hash = 14695981039346656037ull)
 {
-    // FNV-1a over the parsing name and the position.
-    ULONGLONG hash = 14695981039346656037ull;
-    auto add = [&hash](const void* data, size_t size) {
-        const BYTE* bytes = static_cast<const BYTE*>(data);
-        for (size_t i = 0; i < size; ++i)
-            hash = (hash ^ bytes[i]) * 1099511628211ull;
-    };
-    add(item.parsingName, wcslen(item.parsingName) * sizeof(wchar_t));
-    add(&item.position.x, sizeof(item.position.x));
-    add(&item.position.y, sizeof(item.position.y));
+    const BYTE* bytes = static_cast<const BYTE*>(data);
+    for (size_t i = 0; i < size; ++i)
+        hash = (hash ^ bytes[i]) * 1099511628211ull;
     return hash;
+}
+
+// Every call crosses into the shell's process: the ID lists come many per
+// call from the view's enumerator, then one position call each; names are
+// not needed to tell that something moved.
+bool ReadPositionDigest(IFolderView2* view, ULONGLONG& digest)
+{
+    CComRef<IEnumIDList> items;
+    if (FAILED(view->Items(SVGIO_ALLVIEW, IID_IEnumIDList, items.PutVoid())) || !items)
+        return false;
+    digest = 0;
+    for (;;) {
+        PITEMID_CHILD chunk[64] = {};
+        ULONG fetched = 0;
+        const HRESULT hr = items->Next(ARRAYSIZE(chunk), chunk, &fetched);
+        for (ULONG i = 0; i < fetched && i < ARRAYSIZE(chunk); ++i) {
+            CItemIdList child(chunk[i]);
+            POINT position = {};
+            if (!child || FAILED(view->GetItemPosition(child.Get(), &position)))
+                return false;
+            // A sum, so that the view's order does not count.
+            digest += Digest(&position, sizeof(position), Digest(child.Get(), ILGetSize(child.Get())));
+        }
+        if (hr != S_OK)
+            return SUCCEEDED(hr);
+    }
 }
 
 } // namespace
@@ -31,14 +51,6 @@ CDesktopState LookAtDesktop(CWatchContext& context)
     const int monitors = context.display.Capture();
     state.layoutName = context.display.LayoutName(monitors, true, context.flavor).c_str();
     context.display.Release();
-
-    std::vector<CDesktopItem> items;
-    if (!opened || !ReadDesktopItems(pair, true, items, nullptr))
-        return state;
-    state.reached = true;
-    // A sum, so that the view's order does not count.
-    state.positions = items.size();
-    for (const CDesktopItem& item : items)
-        state.positions += ItemDigest(item) * 0x9E3779B97F4A7C15ull;
+    state.reached = opened && ReadPositionDigest(pair.View(), state.positions);
     return state;
 }

@@ -22,9 +22,8 @@ void CSettle::Settled(const CDesktopState& now)
     m_phase = Phase::Idle;
 }
 
-void CSettle::Trigger(bool shellRestarted, const CDesktopState& now)
+void CSettle::Trigger(ULONGLONG at, bool shellRestarted, const CDesktopState& now)
 {
-    const ULONGLONG at = m_clock.Now();
     if (m_phase != Phase::Settling) {
         // The first trigger of a change: the desktop as Windows had it.
         m_before = now;

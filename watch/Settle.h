@@ -52,9 +52,10 @@ public:
     // The configuration that the watcher takes as settled (at its start, and
     // when it takes up watching again); ends any pending change.
     void Settled(const CDesktopState& now);
-    // A trigger, with the desktop as it is at that moment; shellRestarted
-    // when the shell's view of the desktop is a new one.
-    void Trigger(bool shellRestarted, const CDesktopState& now);
+    // A trigger that came at the clock's time at, with the desktop as the
+    // look after it found it; shellRestarted when the shell's view of the
+    // desktop is a new one.
+    void Trigger(ULONGLONG at, bool shellRestarted, const CDesktopState& now);
     // The look that NextLookIn asked for.
     SettleStep Look(const CDesktopState& now);
     // The restore ran; now is the desktop right after it.

@@ -78,6 +78,7 @@ void CWatcher::OnTrigger(WatchTrigger trigger)
         return;
     }
     m_context.log.Write(text);
+    m_triggeredAt = m_context.clock->Now();
     m_triggered = true;
     m_shellRestarted = m_shellRestarted || trigger == WatchTrigger::ShellRestart;
     Schedule();
@@ -108,7 +109,7 @@ void CWatcher::OnTimer()
         return;
     }
     if (m_triggered) {
-        m_settle.Trigger(m_shellRestarted, now);
+        m_settle.Trigger(m_triggeredAt, m_shellRestarted, now);
         m_triggered = false;
         m_shellRestarted = false;
         Schedule();

@@ -36,6 +36,7 @@ private:
     // Asked for since the last tick of the timer: triggers (the first look
     // of a change), taking the desktop on screen as settled, Restore Now.
     bool m_triggered = false;
+    ULONGLONG m_triggeredAt = 0;
     bool m_shellRestarted = false;
     bool m_rebase = false;
     bool m_restoreNow = false;

@@ -1,6 +1,8 @@
 #include "tests/watch/WatchDesktop.h"
 #include <shlobj.h>
+#include <shlwapi.h>
 #include "layout/WatchNames.h"
+#include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 
 namespace {
@@ -10,7 +12,7 @@ const wchar_t kDesktop[] = L"OstrelWatchTest";
 const wchar_t kInsideVariable[] = L"OSTREL_IN_VIRTUAL_DESKTOP";
 
 // In desktop (null: this one), with this process's standard streams.
-CHandle Launch(std::wstring command, const wchar_t* desktop)
+CHandle Launch(std::wstring command, const wchar_t* desktop = nullptr)
 {
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
@@ -26,11 +28,16 @@ CHandle Launch(std::wstring command, const wchar_t* desktop)
     return CHandle(info.hProcess);
 }
 
-std::wstring Program()
+std::wstring WatchCommand()
 {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return path;
+    return L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\"";
+}
+
+std::wstring LogPath()
+{
+    wchar_t folder[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Ostrel\\OstrelWatch.log";
 }
 
 } // namespace
@@ -45,21 +52,20 @@ int RunInVirtualDesktop(const std::wstring& args, DWORD timeoutMs)
     const wchar_t size[] = L"1920x1080";
     RegSetKeyValueW(HKEY_CURRENT_USER, kDesktopsKey, kDesktop, REG_SZ, size, sizeof(size));
     HDESK desktop = CreateDesktopW(kDesktop, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-    // Whatever the program starts there ends with it.
     CHandle job(CreateJobObjectW(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     SetInformationJobObject(job.Get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
 
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
     SetEnvironmentVariableW(kInsideVariable, L"1");
-    CHandle process = Launch(L"\"" + Program() + L"\" " + args, kDesktop);
+    CHandle process = Launch(L"\"" + std::wstring(program) + L"\" " + args, kDesktop);
     SetEnvironmentVariableW(kInsideVariable, nullptr);
     DWORD code = static_cast<DWORD>(-1);
-    if (process) {
-        AssignProcessToJobObject(job.Get(), process.Get());
-        if (WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0)
-            GetExitCodeProcess(process.Get(), &code);
-    }
+    if (process && AssignProcessToJobObject(job.Get(), process.Get()) &&
+        WaitForSingleObject(process.Get(), timeoutMs) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.Get(), &code);
     job.Reset();
     if (desktop)
         CloseDesktop(desktop);
@@ -77,6 +83,29 @@ bool SetDisplayMode(int width, int height)
     return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, CDS_FULLSCREEN, nullptr) == DISP_CHANGE_SUCCESSFUL;
 }
 
+bool LaunchWithLayouts(CDeskHostProcess& host, const std::vector<DeskIcon>& small, const std::vector<DeskIcon>& big)
+{
+    DeleteLayouts();
+    if (FAILED(host.Launch(small)) || !RunCliProcess({ L"save", L"/n", kSmallLayout, L"/y" }).finished)
+        return false;
+    host.Quit();
+    return SUCCEEDED(host.Launch(big)) && RunCliProcess({ L"save", L"/y" }).out.find(kBigLayout) != std::wstring::npos;
+}
+
+void DeleteLayouts()
+{
+    for (const wchar_t* name : { kBigLayout, kSmallLayout })
+        SHDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Quenlo\\Tovak\\") + name).c_str());
+}
+
+Positions PositionsOf(const std::vector<DeskIcon>& icons)
+{
+    Positions positions;
+    for (const DeskIcon& icon : icons)
+        positions[icon.name] = { icon.pos.x, icon.pos.y };
+    return positions;
+}
+
 CWatchProcess::~CWatchProcess()
 {
     if (m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
@@ -85,51 +114,42 @@ CWatchProcess::~CWatchProcess()
 
 bool CWatchProcess::Start()
 {
-    m_process = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\"", nullptr);
-    for (int i = 0; m_process && i < 200; ++i) {
+    m_process = Launch(WatchCommand());
+    for (int i = 0; m_process && i < 200; ++i, Sleep(50)) {
         if (FindWindowW(kWatchWindowClass, nullptr))
             return true;
-        Sleep(50);
     }
     return false;
 }
 
 bool CWatchProcess::Exit()
 {
-    CHandle exit = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\" /exit", nullptr);
+    CHandle exit = Launch(WatchCommand() + L" /exit");
     DWORD code = 1;
-    if (!exit || WaitForSingleObject(exit.Get(), 20000) != WAIT_OBJECT_0 || !GetExitCodeProcess(exit.Get(), &code))
-        return false;
-    return code == 0 && WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
+    return exit && WaitForSingleObject(exit.Get(), 20000) == WAIT_OBJECT_0 && GetExitCodeProcess(exit.Get(), &code) &&
+           code == 0 && WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
 }
 
-CWatchLogFile::CWatchLogFile()
+void ClearWatchLog()
 {
-    wchar_t folder[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-    m_path = std::wstring(folder) + L"\\Ostrel\\OstrelWatch.log";
+    DeleteFileW(LogPath().c_str());
 }
 
-void CWatchLogFile::Clear() const
+size_t WatchLogMark()
 {
-    DeleteFileW(m_path.c_str());
+    return ReadFileBytes(LogPath()).size();
 }
 
-size_t CWatchLogFile::Mark() const
+std::wstring WatchLogSince(size_t mark)
 {
-    return ReadFileBytes(m_path).size();
-}
-
-std::wstring CWatchLogFile::Since(size_t mark) const
-{
-    const std::string bytes = ReadFileBytes(m_path);
+    const std::string bytes = ReadFileBytes(LogPath());
     return mark < bytes.size() ? Widen(bytes.substr(mark)) : std::wstring();
 }
 
-bool CWatchLogFile::WaitFor(const std::wstring& text, size_t mark, DWORD timeoutMs) const
+bool WaitForWatchLog(const std::wstring& text, size_t mark, DWORD timeoutMs)
 {
     for (const ULONGLONG end = GetTickCount64() + timeoutMs; GetTickCount64() < end; Sleep(50)) {
-        if (Since(mark).find(text) != std::wstring::npos)
+        if (WatchLogSince(mark).find(text) != std::wstring::npos)
             return true;
     }
     return false;

@@ -1,29 +1,40 @@
 #pragma once
 #include <windows.h>
+#include <map>
 #include <string>
+#include <vector>
+#include "DeskHostProcess.h"
 #include "layout/Owners.h"
 
-// OstrelWatch.exe and deskhost.exe where the display mode can change: a Wine
-// virtual desktop. The tests' own desktop is the X server's, with one mode,
-// and Wine changes the mode only in a virtual desktop, which it makes for a
-// desktop named in HKCU\Software\Wine\Explorer\Desktops. A process of another
-// desktop (the test run's) is not touched by the change.
+// The watcher's test, benchmark and demo: OstrelWatch.exe and deskhost.exe in
+// a Wine virtual desktop, the one place where Wine changes the display mode
+// (it makes one for a desktop that the key Desktops under
+// HKCU\Software\Wine\Explorer names). The run's own desktop, the X
+// server's, is left alone.
 
 // True in the process that RunInVirtualDesktop started.
 bool InVirtualDesktop();
-// Runs this program again with args in a virtual desktop of 1920 x 1080,
-// with this process's standard streams; its exit code, or -1 when it did not
-// start or end in time (then it and what it started are ended).
+// Runs this program again with args in a virtual desktop of 1920 x 1080 and
+// this process's standard streams; its exit code, or -1. What it started
+// ends with it.
 int RunInVirtualDesktop(const std::wstring& args, DWORD timeoutMs);
-// The primary display's mode; true when it changed.
 bool SetDisplayMode(int width, int height);
 
-// OstrelWatch.exe as a process of its own; ended when destroyed.
+constexpr wchar_t kBigLayout[] = L"Layout 1920 x 1080 (48)";
+constexpr wchar_t kSmallLayout[] = L"Layout 1280 x 1024 (48)";
+// deskhost.exe showing big, after OstrelCli.exe saved small as the layout of
+// 1280 x 1024 and big as that of 1920 x 1080.
+bool LaunchWithLayouts(CDeskHostProcess& host, const std::vector<DeskIcon>& small, const std::vector<DeskIcon>& big);
+void DeleteLayouts();
+
+using Positions = std::map<std::wstring, std::pair<long, long>>;
+Positions PositionsOf(const std::vector<DeskIcon>& icons);
+
+// OstrelWatch.exe, ended when destroyed. Start waits for its window.
 class CWatchProcess
 {
 public:
     ~CWatchProcess();
-    // Starts it and waits for its window.
     bool Start();
     // OstrelWatch.exe /exit; true when that ended it.
     bool Exit();
@@ -33,18 +44,8 @@ private:
     CHandle m_process;
 };
 
-// The watcher's log, %LOCALAPPDATA%\Ostrel\OstrelWatch.log.
-class CWatchLogFile
-{
-public:
-    CWatchLogFile();
-    void Clear() const;
-    // The log from the byte offset mark on, and its size now.
-    std::wstring Since(size_t mark) const;
-    size_t Mark() const;
-    // Waits until text appears after mark.
-    bool WaitFor(const std::wstring& text, size_t mark, DWORD timeoutMs) const;
-
-private:
-    std::wstring m_path;
-};
+// The watcher's log: emptied, read from a byte offset on, waited on.
+void ClearWatchLog();
+size_t WatchLogMark();
+std::wstring WatchLogSince(size_t mark);
+bool WaitForWatchLog(const std::wstring& text, size_t mark, DWORD timeoutMs);
