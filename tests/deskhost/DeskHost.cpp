@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <set>
 #include "HostObjects.h"
 
 
@@ -317,97 +318,70 @@ void CDeskHostImpl::Forget(LPCITEMIDLIST own)
         saved.second.erase(own);
 }
 
-// Explorer does not lay the desktop out again the moment the display
-// changes: the new size arrives with WM_DISPLAYCHANGE ("sent to all windows
-// when the display resolution has changed", Microsoft's documentation of the
-// message), and the desktop follows some hundreds of milliseconds later. A
-// restore that runs in between is undone by it. One timer, started again by
-// every WM_DISPLAYCHANGE, stands for that delay.
+// Explorer lays the desktop out again for the new size not the moment
+// WM_DISPLAYCHANGE arrives ("sent to all windows when the display resolution
+// has changed", Microsoft's documentation of the message) but some hundreds
+// of milliseconds later, undoing a restore that ran in between. One timer,
+// started again by every WM_DISPLAYCHANGE, stands for that delay.
 void CDeskHostImpl::DisplayChanged()
 {
     if (viewParent)
         SetTimer(viewParent, kDisplayTimer, kDisplayLayoutDelayMs, nullptr);
 }
 
-// The re-layout for the new size, through the view's record:
-// - The desktop window and the view cover the new virtual screen.
-// - Positions are kept per screen size: the desktop's view state stores them
-//   under the resolution (the ItemPos<width>x<height> values of the view
-//   state of the desktop, in the key Bags\1\Desktop under
-//   HKCU\Software\Microsoft\Windows\Shell, as users document them;
-//   Explorer reads them at sign-in and writes them when it saves the view
-//   state). Icons that the view state saved for this size go back there.
-// - Icons that then lie outside the work area are moved into view, each
-//   onto the first free cell of the grid, column by column; going back to
-//   the larger size does not put them back ("Windows shoves the off-screen
-//   icons into view, but doesn't put them back off-screen when you revert to
-//   a larger screen size", PC Magazine, "Save Desktop Icon Arrangements",
-//   13 November 2001).
+// The re-layout, through the view's record: the desktop covers the new
+// screen; positions that the view state saved for this screen size come back
+// (Explorer keeps them per resolution: the ItemPos<width>x<height> values
+// that users find in the desktop's view state, the registry key
+// HKCU\Software\Microsoft\Windows\Shell\Bags\1\Desktop); icons then
+// outside the work area are moved into view, each onto the first free cell,
+// column by column, and are not put back on a larger screen ("Windows shoves
+// the off-screen icons into view, but doesn't put them back off-screen when
+// you revert to a larger screen size", PC Magazine, "Save Desktop Icon
+// Arrangements", 13 November 2001).
 void CDeskHostImpl::LayOutForDisplay()
 {
-    const LONG originX = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const LONG originY = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    if (options.width <= 0 || options.height <= 0) {
-        const int cx = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        const int cy = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        if (progman)
-            MoveWindow(progman, originX, originY, cx, cy, TRUE);
-        if (viewParent != progman)
-            MoveWindow(viewParent, originX, originY, cx, cy, TRUE);
+    const POINT origin = { GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN) };
+    for (HWND window : { progman, viewParent }) {
+        if (window && (options.width <= 0 || options.height <= 0))
+            MoveWindow(window, origin.x, origin.y, GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                       GetSystemMetrics(SM_CYVIRTUALSCREEN), TRUE);
     }
-    const auto saved = savedBySize.find({ GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) });
-    const int count = Count();
-    if (saved != savedBySize.end()) {
-        for (int i = 0; i < count; ++i) {
-            const auto found = saved->second.find(ItemIdList(i));
-            if (found != saved->second.end())
-                PlaceItem(i, found->second);
-        }
-    }
-
-    // The primary monitor's work area in list view coordinates. (Wine 8: a
-    // running process keeps the SPI_GETWORKAREA it read first, while the
-    // monitor's work area follows the change, though in a virtual desktop
-    // it keeps the old height when the screen gets smaller; on Windows the
-    // work area is the monitor less the taskbar.)
+    // The primary monitor's work area. (Wine 8: a running process keeps the
+    // SPI_GETWORKAREA it read first, and a virtual desktop's monitor keeps
+    // the old work area height on a smaller screen; on Windows the work area
+    // is the monitor less the taskbar.)
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof(monitor);
-    if (!GetMonitorInfoW(MonitorFromPoint(POINT{ 0, 0 }, MONITOR_DEFAULTTOPRIMARY), &monitor))
-        return;
-    RECT work;
+    RECT work = {};
+    GetMonitorInfoW(MonitorFromPoint(POINT{ 0, 0 }, MONITOR_DEFAULTTOPRIMARY), &monitor);
     IntersectRect(&work, &monitor.rcWork, &monitor.rcMonitor);
-    OffsetRect(&work, -originX, -originY);
+    OffsetRect(&work, -origin.x, -origin.y);
     const DWORD spacing = static_cast<DWORD>(SendMessageW(listView, LVM_GETITEMSPACING, FALSE, 0));
-    const LONG cx = LOWORD(spacing), cy = HIWORD(spacing);
-    if (cx <= 0 || cy <= 0)
+    const LONG cx = LOWORD(spacing), cy = HIWORD(spacing), rows = cy > 0 ? (work.bottom - work.top) / cy : 0;
+    if (cx <= 0 || rows <= 0)
         return;
-    const LONG columns = (work.right - work.left) / cx, rows = (work.bottom - work.top) / cy;
-    if (columns <= 0 || rows <= 0)
-        return;
-    auto inView = [&](POINT pos) {
-        return pos.x >= work.left && pos.y >= work.top && pos.x + cx <= work.right && pos.y + cy <= work.bottom;
-    };
-    std::vector<bool> taken(static_cast<size_t>(columns * rows), false);
+    // Cells by their number, column by column; an icon in view holds one.
+    const auto saved = savedBySize.find({ GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) });
+    std::set<LONG> taken;
     std::vector<int> outside;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < Count(); ++i) {
+        if (saved != savedBySize.end() && saved->second.count(ItemIdList(i)))
+            PlaceItem(i, saved->second.at(ItemIdList(i)));
         const POINT pos = RecordedPosition(i);
-        if (!inView(pos)) {
+        if (pos.x >= work.left && pos.y >= work.top && pos.x + cx <= work.right && pos.y + cy <= work.bottom)
+            taken.insert((pos.x - work.left + cx / 2) / cx * rows + (pos.y - work.top + cy / 2) / cy);
+        else
             outside.push_back(i);
-            continue;
-        }
-        const LONG column = (pos.x - work.left + cx / 2) / cx, row = (pos.y - work.top + cy / 2) / cy;
-        if (column < columns && row < rows)
-            taken[static_cast<size_t>(column * rows + row)] = true;
     }
-    size_t cell = 0;
+    LONG cell = 0;
     for (int index : outside) {
-        while (cell < taken.size() && taken[cell])
+        while (taken.count(cell))
             ++cell;
-        if (cell == taken.size())
+        if (work.left + (cell / rows + 1) * cx > work.right)
             break;
-        taken[cell] = true;
-        const LONG column = static_cast<LONG>(cell) / rows, row = static_cast<LONG>(cell) % rows;
-        PlaceItem(index, POINT{ work.left + column * cx, work.top + row * cy });
+        taken.insert(cell);
+        PlaceItem(index, POINT{ work.left + cell / rows * cx, work.top + cell % rows * cy });
     }
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 #include <map>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 #include "DeskHost.h"
 #include "layout/Owners.h"
@@ -40,8 +39,7 @@ public:
     // saved it. Used with options.positionRecord (see DeskHostOptions).
     std::unordered_map<LPCITEMIDLIST, POINT> record;
     std::unordered_map<LPCITEMIDLIST, POINT> savedState;
-    // The saved record by the screen size it was saved at (see
-    // LayOutForDisplay).
+    // The saved record by the screen size it was saved at.
     std::map<std::pair<LONG, LONG>, std::unordered_map<LPCITEMIDLIST, POINT>> savedBySize;
 
     CComRef<IShellFolder> desktop;      // the real desktop folder
@@ -93,8 +91,7 @@ public:
     // into the arrangement with auto-arrange on.
     void LayOutAgain();
     void SaveViewState();
-    // Explorer's reaction to a display change: LayOutForDisplay runs some
-    // hundreds of milliseconds after the last WM_DISPLAYCHANGE.
+    // Explorer's reaction to a display change (see the definitions).
     void DisplayChanged();
     void LayOutForDisplay();
     // Drops the record of an item that leaves the list view.

@@ -160,11 +160,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
             CloseHandle(ready);
         }
     }
-    // A starting shell tells every top-level window that its taskbar was
-    // created, with the registered message "TaskbarCreated" (Microsoft's
-    // documentation of the taskbar, "Taskbar Creation Notification"):
-    // programs put their notification icons back, and learn that the
-    // desktop's view is a new one.
+    // A starting shell broadcasts "TaskbarCreated" to every top-level window
+    // (Microsoft's documentation of the taskbar, "Taskbar Creation
+    // Notification").
     PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 
     int status = 0;

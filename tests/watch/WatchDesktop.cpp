@@ -28,11 +28,6 @@ CHandle Launch(std::wstring command, const wchar_t* desktop = nullptr)
     return CHandle(info.hProcess);
 }
 
-std::wstring WatchCommand()
-{
-    return L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\"";
-}
-
 std::wstring LogPath()
 {
     wchar_t folder[MAX_PATH] = {};
@@ -114,25 +109,17 @@ CWatchProcess::~CWatchProcess()
 
 bool CWatchProcess::Start()
 {
-    m_process = Launch(WatchCommand());
-    for (int i = 0; m_process && i < 200; ++i, Sleep(50)) {
-        if (FindWindowW(kWatchWindowClass, nullptr))
-            return true;
-    }
-    return false;
+    DeleteFileW(LogPath().c_str());
+    m_process = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\"");
+    return m_process && WaitForWatchLog(L"Watching", 0, 10000);
 }
 
 bool CWatchProcess::Exit()
 {
-    CHandle exit = Launch(WatchCommand() + L" /exit");
+    CHandle exit = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\" /exit");
     DWORD code = 1;
     return exit && WaitForSingleObject(exit.Get(), 20000) == WAIT_OBJECT_0 && GetExitCodeProcess(exit.Get(), &code) &&
            code == 0 && WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
-}
-
-void ClearWatchLog()
-{
-    DeleteFileW(LogPath().c_str());
 }
 
 size_t WatchLogMark()
