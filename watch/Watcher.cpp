@@ -74,7 +74,11 @@ void CWatcher::OnTrigger(WatchTrigger trigger)
     }
     m_autoRestore = ReadAutoRestore(m_context.flavor);
     if (!m_autoRestore) {
+        // Turned off while a change was pending: that one goes too.
         m_context.log.Write(text + L" (automatic restore is off: ignored)");
+        m_settle.Stop();
+        m_triggered = false;
+        Schedule();
         return;
     }
     m_context.log.Write(text);
