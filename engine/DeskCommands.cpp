@@ -5,6 +5,7 @@
 #include "engine/ListViewCapture.h"
 #include "engine/ListViewRestore.h"
 #include "engine/ShellExtStrings.h"
+#include "layout/CurrentLayout.h"
 
 namespace {
 
@@ -57,19 +58,6 @@ void ProbeDesktopView(CDeskContext& context)
 {
     CDeskViewObjects objects;
     objects.Open(context);
-}
-
-CWideString FindCurrentLayout(CDeskContext& context, int monitorCount)
-{
-    const std::vector<CWideString> names = ListLayouts(context.flavor);
-    for (bool withSuffix : { true, false }) {
-        const CWideString wanted = context.display.LayoutName(monitorCount, withSuffix, context.flavor);
-        for (const CWideString& name : names) {
-            if (wcscmp(name.c_str(), wanted.c_str()) == 0)
-                return name;
-        }
-    }
-    return CWideString();
 }
 
 void SaveDesktopCommand(CDeskContext& context)
@@ -141,7 +129,7 @@ int RestoreDesktopCommand(CDeskContext& context)
     ShowWaitCursor();
     ProbeDesktopView(context);
     const int monitors = context.display.Capture();
-    const CWideString name = FindCurrentLayout(context, monitors);
+    const CWideString name = FindCurrentLayout(context.flavor, context.display, monitors);
     if (name.IsAbsent())
         return 0;
     if (context.settings.confirmRestore && !Confirm(context, IDS_CONFIRM_RESTORE, name.c_str()))
@@ -157,7 +145,7 @@ void HighlightUnmatchedCommand(CDeskContext& context)
     ShowWaitCursor();
     ProbeDesktopView(context);
     const int monitors = context.display.Capture();
-    const CWideString name = FindCurrentLayout(context, monitors);
+    const CWideString name = FindCurrentLayout(context.flavor, context.display, monitors);
     if (name.IsAbsent())
         return;
     HighlightLayout(context, listView, name.c_str());

@@ -14,11 +14,6 @@ void SaveDesktopCommand(CDeskContext& context);
 int RestoreDesktopCommand(CDeskContext& context);
 void HighlightUnmatchedCommand(CDeskContext& context);
 
-// The layout of the current display configuration: the first stored name
-// equal to the full layout name, else to the base layout name, letter case
-// counting. Absent when the store holds neither.
-CWideString FindCurrentLayout(CDeskContext& context, int monitorCount);
-
 // Save the desktop to the layout store or to a layout file and tell the user,
 // in a message box, when the save did not happen; a save that did stays silent.
 void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* name);

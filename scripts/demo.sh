@@ -4,11 +4,13 @@
 # (as its own process against deskhost.exe) and with the shell extension
 # (Restore Desktop invoked as the shell invokes it). The host keeps its own
 # record of the icon positions, as the desktop of Windows 10 and 11 does, and
-# lays the desktop out again after each restore. Screenshots of the desktop
-# before, shuffled, after and (shell extension) laid out again land in
-# build/artifacts/demo.
+# lays the desktop out again after each restore. Then, in a Wine virtual
+# desktop, OstrelWatch puts the icons back after the screen changes to
+# 1280 x 1024 and back. Screenshots of the desktop before, shuffled, after and
+# (shell extension) laid out again, and of the watcher's screen before, shoved
+# and restored, land in build/artifacts/demo.
 source "$(dirname "$0")/wine-env.sh"
-ostrel_build --target ostreldemo deskhost deskhostfwd ostrelsx OstrelCli
+ostrel_build --target ostreldemo deskhost deskhostfwd ostrelsx OstrelCli OstrelWatch
 ostrel_start_wine 1920x1080
 
 artifacts="$BUILD_DIR/artifacts/demo"
@@ -25,7 +27,7 @@ if command -v convert >/dev/null 2>&1; then
     [ -e "$bmp" ] || continue
     convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
   done
-  for half in cli shx; do
+  for half in cli shx watch; do
     if [ -e "$artifacts/$half-1-before.png" ] && [ -e "$artifacts/$half-3-after.png" ]; then
       diff=$(compare -metric AE "$artifacts/$half-1-before.png" "$artifacts/$half-3-after.png" null: 2>&1 || true)
       echo "$half: after-screenshot differs from before-screenshot in ${diff} pixels"

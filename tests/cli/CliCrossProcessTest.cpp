@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 #include "DeskHostProcess.h"
-#include "shellview/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 
@@ -31,24 +30,6 @@ std::vector<DeskIcon> Icons(bool shuffled)
         icons.push_back(icon);
     }
     return icons;
-}
-
-// File name -> position, as the running host's view reports them.
-std::map<std::wstring, std::pair<long, long>> ViewPositions()
-{
-    std::map<std::wstring, std::pair<long, long>> positions;
-    CDesktopViewPair pair;
-    if (!pair.Open())
-        return positions;
-    int count = 0;
-    if (FAILED(DesktopItemCount(pair, count)))
-        return positions;
-    for (int i = 0; i < count; ++i) {
-        CDesktopItem item;
-        if (ReadDesktopItem(pair, i, true, item))
-            positions[PathFindFileNameW(item.parsingName)] = { item.position.x, item.position.y };
-    }
-    return positions;
 }
 
 TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)

@@ -1,4 +1,6 @@
 #include "tests/cli/CliProcess.h"
+#include <shlwapi.h>
+#include "shellview/FolderView.h"
 #include "layout/Owners.h"
 #include "tests/common/TestSupport.h"
 
@@ -110,4 +112,16 @@ CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& i
     run.out = Widen(out);
     run.err = Widen(err);
     return run;
+}
+
+std::map<std::wstring, std::pair<long, long>> ViewPositions()
+{
+    std::map<std::wstring, std::pair<long, long>> positions;
+    CDesktopViewPair pair;
+    std::vector<CDesktopItem> items;
+    if (!pair.Open() || !ReadDesktopItems(pair, true, items, nullptr))
+        return positions;
+    for (const CDesktopItem& item : items)
+        positions[PathFindFileNameW(item.parsingName)] = { item.position.x, item.position.y };
+    return positions;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,3 +24,7 @@ using CliWatch = std::function<bool(HANDLE process, const std::string& out)>;
 // to standard input, which is then closed (with watch: once watch says so).
 CliRun RunCliProcess(const std::vector<std::wstring>& args, const std::string& input = std::string(),
                      DWORD timeoutMs = 30000, const CliWatch& watch = CliWatch());
+
+// File name -> position of every icon, as the running host's view reports
+// them across the process boundary (empty when the view cannot be read).
+std::map<std::wstring, std::pair<long, long>> ViewPositions();

@@ -9,7 +9,9 @@
 // each restore the desktop is laid out again (as a refresh does), so that
 // only what the shell itself took in counts. Screenshots of the desktop
 // before, shuffled, after, and (shell extension) laid out again go to the
-// artifact folder as BMP files.
+// artifact folder as BMP files. Last, in a Wine virtual desktop of its own,
+// the watcher puts the icons back after the screen changes to 1280 x 1024 and
+// back to 1920 x 1080 (watch-*.bmp).
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -22,6 +24,7 @@
 #include "shellview/FolderView.h"
 #include "layout/Owners.h"
 #include "layout/RegKey.h"
+#include "tests/watch/WatchDesktop.h"
 
 namespace {
 
@@ -345,6 +348,39 @@ int ShellExtensionHalf(const std::vector<DeskIcon>& icons)
     return misplaced;
 }
 
+// In the virtual desktop: layouts for both sizes, the watcher running, the
+// screen to 1280 x 1024 (the host shoves icons into view, the watcher
+// restores) and back.
+int WatcherHalf(const std::vector<DeskIcon>& icons)
+{
+    std::vector<DeskIcon> small = icons;
+    for (size_t i = 0; i < small.size(); ++i)
+        small[i].pos = POINT{ 60 + static_cast<LONG>(i % 6) * 180, 560 + static_cast<LONG>(i / 6) * 160 };
+    CShellWindowsForwarding forwarding;
+    CDeskHostProcess host;
+    CWatchProcess watcher;
+    if (!forwarding.Installed() || !LaunchWithLayouts(host, small, icons) || !watcher.Start())
+        return -1;
+    Screenshot(L"watch-1-before.bmp");
+    size_t mark = WatchLogMark();
+    SetDisplayMode(1280, 1024);
+    Settle(1300);
+    Screenshot(L"watch-2-shoved-1280x1024.bmp");
+    WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
+    Screenshot(L"watch-2-restored-1280x1024.bmp");
+    mark = WatchLogMark();
+    SetDisplayMode(1920, 1080);
+    WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
+    Settle(500);
+    Screenshot(L"watch-3-after.bmp");
+    Say(L"%ls", WatchLogSince(0).c_str());
+    std::vector<DeskIcon> now;
+    const int misplaced = ViewPositions(&now) ? CountMisplaced(icons, now) : -1;
+    watcher.Exit();
+    DeleteLayouts();
+    return misplaced;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -353,13 +389,19 @@ int wmain(int argc, wchar_t** argv)
     CreateDirectoryW(g_artifacts.c_str(), nullptr);
     const std::vector<DeskIcon> icons = SampleIcons();
     OleInitialize(nullptr);
+    if (InVirtualDesktop())
+        return WatcherHalf(icons) == 0 ? 0 : 1;
 
     const int cliMisplaced = CommandLineHalf(icons);
     const int shxMisplaced = ShellExtensionHalf(icons);
 
+    Say(L"== OstrelWatch.exe: the screen to 1280 x 1024 and back (virtual desktop) ==\n");
+    const int watchStatus = RunInVirtualDesktop(L"\"" + g_artifacts + L"\"", 120000);
+
     Say(L"\nOstrelCli: %ls\n", cliMisplaced == 0 ? L"every icon came back" : L"some icons did not come back");
     Say(L"ostrelsx:  %ls\n", shxMisplaced == 0 ? L"every icon came back" : L"some icons did not come back");
-    const bool ok = cliMisplaced == 0 && shxMisplaced == 0;
+    Say(L"OstrelWatch: %ls\n", watchStatus == 0 ? L"every icon came back" : L"some icons did not come back");
+    const bool ok = cliMisplaced == 0 && shxMisplaced == 0 && watchStatus == 0;
     Say(L"%ls\n", ok ? L"RESULT: every icon came back" : L"RESULT: not every icon came back");
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <set>
 #include "HostObjects.h"
 
 
@@ -11,6 +12,9 @@ const wchar_t kProgmanClass[] = L"Progman";
 const wchar_t kWorkerClass[] = L"WorkerW";
 const wchar_t kDefViewClass[] = L"SHELLDLL_DefView";
 const UINT_PTR kSubclassId = 1;
+const UINT_PTR kDisplayTimer = 1;
+// How long after WM_DISPLAYCHANGE the desktop is laid out again.
+const UINT kDisplayLayoutDelayMs = 700;
 
 CDeskHostImpl* g_running = nullptr;
 
@@ -35,6 +39,16 @@ LRESULT CALLBACK HostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return 1;
     }
     switch (message) {
+    case WM_DISPLAYCHANGE:
+        if (g_running)
+            g_running->DisplayChanged();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kDisplayTimer && g_running) {
+            KillTimer(hwnd, kDisplayTimer);
+            g_running->LayOutForDisplay();
+        }
+        return 0;
     case WM_CLOSE:
         // Closing the desktop ends the host program's message loop; the
         // windows themselves go when the host stops.
@@ -293,12 +307,82 @@ void CDeskHostImpl::SaveViewState()
         if (LPCITEMIDLIST own = ItemIdList(i))
             savedState[own] = RecordedPosition(i);
     }
+    savedBySize[{ GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) }] = savedState;
 }
 
 void CDeskHostImpl::Forget(LPCITEMIDLIST own)
 {
     record.erase(own);
     savedState.erase(own);
+    for (auto& saved : savedBySize)
+        saved.second.erase(own);
+}
+
+// Explorer lays the desktop out again for the new size not the moment
+// WM_DISPLAYCHANGE arrives ("sent to all windows when the display resolution
+// has changed", Microsoft's documentation of the message) but some hundreds
+// of milliseconds later, undoing a restore that ran in between. One timer,
+// started again by every WM_DISPLAYCHANGE, stands for that delay.
+void CDeskHostImpl::DisplayChanged()
+{
+    if (viewParent)
+        SetTimer(viewParent, kDisplayTimer, kDisplayLayoutDelayMs, nullptr);
+}
+
+// The re-layout, through the view's record: the desktop covers the new
+// screen; positions that the view state saved for this screen size come back
+// (Explorer keeps them per resolution: the ItemPos<width>x<height> values
+// that users find in the desktop's view state, the registry key
+// HKCU\Software\Microsoft\Windows\Shell\Bags\1\Desktop); icons then
+// outside the work area are moved into view, each onto the first free cell,
+// column by column, and are not put back on a larger screen ("Windows shoves
+// the off-screen icons into view, but doesn't put them back off-screen when
+// you revert to a larger screen size", PC Magazine, "Save Desktop Icon
+// Arrangements", 13 November 2001).
+void CDeskHostImpl::LayOutForDisplay()
+{
+    const POINT origin = { GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN) };
+    for (HWND window : { progman, viewParent }) {
+        if (window && (options.width <= 0 || options.height <= 0))
+            MoveWindow(window, origin.x, origin.y, GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                       GetSystemMetrics(SM_CYVIRTUALSCREEN), TRUE);
+    }
+    // The primary monitor's work area. (Wine 8: a running process keeps the
+    // SPI_GETWORKAREA it read first, and a virtual desktop's monitor keeps
+    // the old work area height on a smaller screen; on Windows the work area
+    // is the monitor less the taskbar.)
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    RECT work = {};
+    GetMonitorInfoW(MonitorFromPoint(POINT{ 0, 0 }, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    IntersectRect(&work, &monitor.rcWork, &monitor.rcMonitor);
+    OffsetRect(&work, -origin.x, -origin.y);
+    const DWORD spacing = static_cast<DWORD>(SendMessageW(listView, LVM_GETITEMSPACING, FALSE, 0));
+    const LONG cx = LOWORD(spacing), cy = HIWORD(spacing), rows = cy > 0 ? (work.bottom - work.top) / cy : 0;
+    if (cx <= 0 || rows <= 0)
+        return;
+    // Cells by their number, column by column; an icon in view holds one.
+    const auto saved = savedBySize.find({ GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) });
+    std::set<LONG> taken;
+    std::vector<int> outside;
+    for (int i = 0; i < Count(); ++i) {
+        if (saved != savedBySize.end() && saved->second.count(ItemIdList(i)))
+            PlaceItem(i, saved->second.at(ItemIdList(i)));
+        const POINT pos = RecordedPosition(i);
+        if (pos.x >= work.left && pos.y >= work.top && pos.x + cx <= work.right && pos.y + cy <= work.bottom)
+            taken.insert((pos.x - work.left + cx / 2) / cx * rows + (pos.y - work.top + cy / 2) / cy);
+        else
+            outside.push_back(i);
+    }
+    LONG cell = 0;
+    for (int index : outside) {
+        while (taken.count(cell))
+            ++cell;
+        if (work.left + (cell / rows + 1) * cx > work.right)
+            break;
+        taken.insert(cell);
+        PlaceItem(index, POINT{ work.left + cell / rows * cx, work.top + cell % rows * cy });
+    }
 }
 
 void CDeskHostImpl::SettleMetrics()
@@ -677,6 +761,7 @@ void CDeskHost::Stop()
 
     host.record.clear();
     host.savedState.clear();
+    host.savedBySize.clear();
     if (host.listView) {
         for (int i = host.Count() - 1; i >= 0; --i)
             CoTaskMemFree(const_cast<LPITEMIDLIST>(host.ItemIdList(i)));

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <string>
+#include <map>
 #include <unordered_map>
 #include <vector>
 #include "DeskHost.h"
@@ -38,6 +39,8 @@ public:
     // saved it. Used with options.positionRecord (see DeskHostOptions).
     std::unordered_map<LPCITEMIDLIST, POINT> record;
     std::unordered_map<LPCITEMIDLIST, POINT> savedState;
+    // The saved record by the screen size it was saved at.
+    std::map<std::pair<LONG, LONG>, std::unordered_map<LPCITEMIDLIST, POINT>> savedBySize;
 
     CComRef<IShellFolder> desktop;      // the real desktop folder
     CHostShellWindows* shellWindows = nullptr;
@@ -88,6 +91,9 @@ public:
     // into the arrangement with auto-arrange on.
     void LayOutAgain();
     void SaveViewState();
+    // Explorer's reaction to a display change (see the definitions).
+    void DisplayChanged();
+    void LayOutForDisplay();
     // Drops the record of an item that leaves the list view.
     void Forget(LPCITEMIDLIST own);
     // Lets the list view compute its item metrics (see the definition).

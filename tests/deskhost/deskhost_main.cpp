@@ -160,6 +160,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
             CloseHandle(ready);
         }
     }
+    // A starting shell broadcasts "TaskbarCreated" to every top-level window
+    // (Microsoft's documentation of the taskbar, "Taskbar Creation
+    // Notification").
+    PostMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
 
     int status = 0;
     for (bool running = true; running;) {

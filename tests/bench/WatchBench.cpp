@@ -1,0 +1,69 @@
+// watch_bench [idle-seconds, 60]: the watcher with deskhost.exe and 100 icons
+// in a Wine virtual desktop: from a display change to every icon in place, of
+// which settling (the watcher logs it; meanwhile only the log is read, not to
+// slow the host); then CPU time and working set of the idle watcher.
+#include <windows.h>
+#include <psapi.h>
+#include <cstdio>
+#include "tests/cli/CliProcess.h"
+#include "tests/watch/WatchDesktop.h"
+
+namespace {
+
+std::vector<DeskIcon> Icons(bool fromRight)
+{
+    std::vector<DeskIcon> icons;
+    for (LONG i = 0; i < 100; ++i)
+        icons.push_back({ L"bench-" + std::to_wstring(i) + L".txt",
+                          POINT{ fromRight ? 1820 - i / 10 * 90 : 20 + i / 10 * 90, 20 + i % 10 * 90 }, false });
+    return icons;
+}
+
+bool Switch(int width, int height, const std::vector<DeskIcon>& icons)
+{
+    const size_t mark = WatchLogMark();
+    const ULONGLONG start = GetTickCount64();
+    if (!SetDisplayMode(width, height) || !WaitForWatchLog(L"Restored ", mark, 60000))
+        return false;
+    const double seconds = (GetTickCount64() - start) / 1000.0;
+    const std::wstring log = WatchLogSince(mark);
+    const size_t at = log.find(L"Settled after ");
+    printf("%d x %d: display change to every icon in place %.2f s, of which settling %.1f s\n", width, height,
+           seconds, at == std::wstring::npos ? -1.0 : _wtof(log.c_str() + at + 14));
+    return WaitForWatchLog(L"Every icon stayed in place", mark, 20000) && ViewPositions() == PositionsOf(icons);
+}
+
+double CpuSeconds(HANDLE process)
+{
+    ULARGE_INTEGER times[4] = {};
+    GetProcessTimes(process, reinterpret_cast<FILETIME*>(&times[0]), reinterpret_cast<FILETIME*>(&times[1]),
+                    reinterpret_cast<FILETIME*>(&times[2]), reinterpret_cast<FILETIME*>(&times[3]));
+    return static_cast<double>(times[2].QuadPart + times[3].QuadPart) / 1e7;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    const int idle = argc > 1 ? _wtoi(argv[1]) : 60;
+    if (!InVirtualDesktop())
+        return RunInVirtualDesktop(std::to_wstring(idle), (idle + 180) * 1000);
+    CoInitialize(nullptr);
+    CShellWindowsForwarding forwarding;
+    CDeskHostProcess host;
+    CWatchProcess watcher;
+    if (!forwarding.Installed() || !LaunchWithLayouts(host, Icons(false), Icons(true)) || !watcher.Start())
+        return fprintf(stderr, "watch_bench: the host, the layouts or the watcher did not come up\n"), 1;
+    printf("Watcher, 100 icons, layouts for 1920 x 1080 and 1280 x 1024\n");
+    const bool ok = Switch(1280, 1024, Icons(false)) && Switch(1920, 1080, Icons(true));
+    const double cpu = CpuSeconds(watcher.Process());
+    Sleep(static_cast<DWORD>(idle) * 1000);
+    PROCESS_MEMORY_COUNTERS memory = {};
+    GetProcessMemoryInfo(watcher.Process(), &memory, sizeof(memory));
+    printf("idle %d s: CPU time %.3f s, working set %.1f MB (peak %.1f MB)\n", idle,
+           CpuSeconds(watcher.Process()) - cpu, memory.WorkingSetSize / 1048576.0, memory.PeakWorkingSetSize / 1048576.0);
+    watcher.Exit();
+    host.Quit();
+    DeleteLayouts();
+    return ok ? 0 : 1;
+}

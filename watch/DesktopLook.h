@@ -1,0 +1,9 @@
+#pragma once
+#include "watch/Settle.h"
+#include "watch/WatchContext.h"
+
+// One look through the shell's view of the desktop: the full layout name of
+// the display configuration on screen (with the view's icon size) and a
+// digest of every icon and its position, whatever the view's order. Not
+// reached when the view cannot be opened or read.
+CDesktopState LookAtDesktop(CWatchContext& context);

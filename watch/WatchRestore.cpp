@@ -1,0 +1,66 @@
+#include "watch/WatchRestore.h"
+#include <cwchar>
+#include "layout/CurrentLayout.h"
+#include "layout/LayoutStore.h"
+#include "shellview/FolderViewRestore.h"
+
+CWatchRestore RestoreOnScreenLayout(CWatchContext& context)
+{
+    CWatchRestore result;
+    CDesktopViewPair pair;
+    if (!pair.Open())
+        return result;
+    ProbeIconSize(context.display, pair.View());
+    const int monitors = context.display.Capture();
+    const CWideString name = FindCurrentLayout(context.flavor, context.display, monitors);
+    result.layoutName = name.IsAbsent() ? context.display.LayoutName(monitors, true, context.flavor).c_str()
+                                        : name.c_str();
+    CIconRecordArray records;
+    if (name.IsAbsent()) {
+        result.outcome = CWatchRestore::NoLayout;
+    } else if (ReadLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0) {
+        result.outcome = CWatchRestore::NoIcons;
+    } else {
+        // Undo: what this restore replaces is the desktop as the view shows
+        // it now, before anything moves; it is kept here once undo exists.
+        FolderViewMoves moves;
+        const bool ran =
+            RestoreThroughFolderView(pair, records, context.display.WorkArea(), context.viewFlags, moves);
+        result.outcome = ran ? CWatchRestore::Restored : CWatchRestore::Failed;
+        result.requested = moves.requested;
+        result.moved = moves.moved;
+        result.status = moves.status;
+    }
+    context.display.Release();
+    return result;
+}
+
+std::wstring DescribeRestore(const CWatchRestore& restore)
+{
+    const std::wstring& name = restore.layoutName;
+    switch (restore.outcome) {
+    case CWatchRestore::Unreachable:
+        return L"The desktop could not be reached: nothing moved";
+    case CWatchRestore::NoLayout:
+        return L"No layout stored for " + name + L": nothing moved";
+    case CWatchRestore::NoIcons:
+        return L"No icons stored in " + name + L": nothing moved";
+    case CWatchRestore::Failed:
+        return L"The desktop icons could not be read: " + name + L" not restored";
+    case CWatchRestore::Restored:
+        break;
+    }
+    if (restore.requested == 0)
+        return L"Restored " + name + L": every icon was in place";
+    std::wstring text = L"Restored " + name + L": " + std::to_wstring(restore.moved) + L" icons moved";
+    const int missed = restore.requested - restore.moved;
+    if (missed > 0) {
+        text += L", " + std::to_wstring(missed) + L" did not reach their places";
+        if (FAILED(restore.status)) {
+            wchar_t code[16];
+            swprintf(code, 16, L"0x%08lX", static_cast<unsigned long>(restore.status));
+            text += std::wstring(L" (error ") + code + L")";
+        }
+    }
+    return text;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+#include "watch/WatchContext.h"
+
+// The watcher's restore: the stored layout of the display configuration on
+// screen (full layout name, then base layout name, as Restore Desktop looks
+// it up) through the shell's view, with the cross-process engine. It never
+// restores a layout stored for another configuration.
+struct CWatchRestore
+{
+    enum Outcome
+    {
+        Unreachable, // the shell's view of the desktop could not be opened
+        NoLayout,    // no layout stored for the configuration: nothing moved
+        NoIcons,     // the layout holds no icon record: nothing moved
+        Failed,      // the view could not be read: nothing moved
+        Restored,
+    };
+    Outcome outcome = Unreachable;
+    std::wstring layoutName; // the layout restored, or the full name looked for
+    int requested = 0;       // icons that were not at their places
+    int moved = 0;           // of those, the icons that got there
+    HRESULT status = S_OK;   // of the move
+};
+
+CWatchRestore RestoreOnScreenLayout(CWatchContext& context);
+
+// What the log and the notification icon say about it.
+std::wstring DescribeRestore(const CWatchRestore& restore);
