@@ -15,13 +15,6 @@ constexpr const wchar_t* kVersionValue = L"Version";
 constexpr DWORD kOldIconPositionBytes = 8;
 constexpr DWORD kOldIconDataBytes = kOldIconPositionBytes + kNameBufferChars * sizeof(wchar_t);
 
-// Absent when the flavor's string table lacks the key path: nothing may then
-// be read or written at the top of HKEY_CURRENT_USER.
-CWideString StorePath(const CLayoutFlavor& flavor)
-{
-    return CWideString(LoadResText(flavor.resources, flavor.idsStoreKey));
-}
-
 // A legacy record in a layout key: the value named by Name holds the position,
 // XCoord in the low and YCoord in the high 16 bits.
 DWORD PackLegacyPosition(const IconRecord& record)
@@ -292,12 +285,17 @@ void ReadOlderFormat(const CRegKey& layout, const CPositionMapper& mapper, CIcon
 
 } // namespace
 
+CWideString StoreKeyPath(const CLayoutFlavor& flavor)
+{
+    return CWideString(LoadResText(flavor.resources, flavor.idsStoreKey));
+}
+
 bool IsValidLayoutName(const wchar_t* name)
 {
     return name && *name && !std::wcschr(name, L'\\');
 }
 
-SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written)
+SaveResult SaveLayoutUnder(const wchar_t* parentPath, const wchar_t* name, CLayoutCapture& capture, int* written)
 {
     if (written)
         *written = 0;
@@ -308,10 +306,9 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
     if (!capture.Ready())
         return SaveResult::Unreachable;
 
-    const CWideString storePath = StorePath(flavor);
-    if (storePath.IsAbsent())
+    if (!parentPath || !*parentPath)
         return SaveResult::Failed;
-    CPendingLayout pending(storePath.c_str());
+    CPendingLayout pending(parentPath);
     if (!pending.Key().IsOpen())
         return SaveResult::Failed;
 
@@ -326,24 +323,28 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
         return SaveResult::Failed;
     if (sink.Count() == 0)
         return SaveResult::Empty;
-    if (!pending.Key().WriteNumber(kVersionValue, kFormatVersion) || !pending.Commit(storePath.c_str(), name))
+    if (!pending.Key().WriteNumber(kVersionValue, kFormatVersion) || !pending.Commit(parentPath, name))
         return SaveResult::Failed;
     if (written)
         *written = sink.Count();
     return SaveResult::Saved;
 }
 
-int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
-               bool forceVisible, CIconRecordArray& records, bool* currentFormat)
+SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written)
+{
+    return SaveLayoutUnder(StoreKeyPath(flavor).c_str(), name, capture, written);
+}
+
+int ReadLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,
+                    const CDisplayConfig& display, bool forceVisible, CIconRecordArray& records, bool* currentFormat)
 {
     records.clear();
     if (currentFormat)
         *currentFormat = false;
-    const CWideString storePath = StorePath(flavor);
-    if (!IsValidLayoutName(name) || storePath.IsAbsent())
+    if (!IsValidLayoutName(name) || !parentPath || !*parentPath)
         return 0;
 
-    CRegKey layout(storePath.c_str(), flavor.readAccess);
+    CRegKey layout(parentPath, flavor.readAccess);
     if (!layout.Descend(name))
         return 0;
 
@@ -359,10 +360,16 @@ int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayC
     return static_cast<int>(records.size());
 }
 
+int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
+               bool forceVisible, CIconRecordArray& records, bool* currentFormat)
+{
+    return ReadLayoutUnder(flavor, StoreKeyPath(flavor).c_str(), name, display, forceVisible, records, currentFormat);
+}
+
 std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor)
 {
     std::vector<CWideString> names;
-    const CWideString storePath = StorePath(flavor);
+    const CWideString storePath = StoreKeyPath(flavor);
     if (storePath.IsAbsent())
         return names;
     CRegKey store(storePath.c_str(), KEY_READ);
@@ -375,7 +382,7 @@ std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor)
 bool DeleteLayout(const CLayoutFlavor& flavor, const wchar_t* name)
 {
     // An empty name would delete the store key itself, settings and all.
-    const CWideString storePath = StorePath(flavor);
+    const CWideString storePath = StoreKeyPath(flavor);
     if (!IsValidLayoutName(name) || storePath.IsAbsent())
         return false;
     CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);
@@ -395,7 +402,7 @@ bool IsOldIconKeyName(const wchar_t* name)
 
 bool RemoveOldIconKey(const CLayoutFlavor& flavor, const wchar_t* name)
 {
-    const CWideString storePath = StorePath(flavor);
+    const CWideString storePath = StoreKeyPath(flavor);
     if (!IsOldIconKeyName(name) || storePath.IsAbsent())
         return false;
     CRegKey store(storePath.c_str(), KEY_ALL_ACCESS);

@@ -9,6 +9,11 @@
 // subkey per layout name. The store key's values are the shell extension's
 // settings.
 
+// The store key's path under HKEY_CURRENT_USER, from the flavor's string
+// table; absent when the table lacks it, and nothing may then be read or
+// written at the top of HKEY_CURRENT_USER.
+CWideString StoreKeyPath(const CLayoutFlavor& flavor);
+
 // A layout name may be neither empty nor hold a backslash (it would name a
 // key nested below the store).
 bool IsValidLayoutName(const wchar_t* name);
@@ -26,6 +31,9 @@ enum class SaveResult
 // are written; until then the stored layout stays as it was. *written gets the
 // number of records stored (0 when not saved).
 SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written);
+// The same save into another key that holds layouts, one subkey per name
+// (the undo layouts beside the store); parentPath is under HKEY_CURRENT_USER.
+SaveResult SaveLayoutUnder(const wchar_t* parentPath, const wchar_t* name, CLayoutCapture& capture, int* written);
 
 // Clears and fills records; positions come back in desktop list view
 // coordinates. forceVisible (shell extension) moves positions that lie on no
@@ -34,6 +42,9 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
 // name reads nothing. The caller has captured the display configuration.
 int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
                bool forceVisible, CIconRecordArray& records, bool* currentFormat);
+// The same read from another key that holds layouts.
+int ReadLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,
+                    const CDisplayConfig& display, bool forceVisible, CIconRecordArray& records, bool* currentFormat);
 
 // Names of the store's subkeys in the registry's enumeration order.
 std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor);
