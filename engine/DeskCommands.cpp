@@ -5,6 +5,7 @@
 #include "engine/ListViewCapture.h"
 #include "engine/ListViewRestore.h"
 #include "engine/ShellExtStrings.h"
+#include "layout/UndoLayout.h"
 
 namespace {
 
@@ -108,6 +109,12 @@ void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* nam
     }
 }
 
+SaveResult KeepUndoLayoutInShell(CDeskContext& context, HWND listView)
+{
+    std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
+    return KeepUndoLayout(context.flavor, UndoLayoutName(context.display, context.flavor).c_str(), *capture);
+}
+
 void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path)
 {
     std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
@@ -158,4 +165,26 @@ void HighlightUnmatchedCommand(CDeskContext& context)
     if (name.IsAbsent())
         return;
     HighlightLayout(context, listView, name.c_str());
+}
+
+void UndoRestoreCommand(CDeskContext& context)
+{
+    HWND listView = FindListViewOrWarn(context);
+    if (!listView)
+        return;
+    ShowWaitCursor();
+    ProbeDesktopView(context);
+    context.display.Capture();
+    const CWideString name = UndoLayoutName(context.display, context.flavor);
+    CIconRecordArray records;
+    bool currentFormat = false;
+    if (ReadUndoLayout(context.flavor, name.c_str(), context.display, context.settings.forceVisible != 0, records,
+                       &currentFormat) <= 0) {
+        ShowFailure(context, IDS_NOTHING_TO_UNDO, name.c_str(), MB_ICONINFORMATION);
+        return;
+    }
+    if (context.settings.confirmRestore && !Confirm(context, IDS_CONFIRM_UNDO, name.c_str()))
+        return;
+    context.currentFormat = currentFormat;
+    RestoreRecordsInShell(context, listView, records, name.c_str());
 }
