@@ -547,12 +547,6 @@ int wmain(int argc, wchar_t** argv)
                     ratio(g_table.Get("shell extension restore, settled", n), lvRead), false);
         setRatio("ratio: OstrelCli restore / cross-process floor", "x", n,
                     ratio(g_table.Get("OstrelCli restore (store), all misplaced", n), cross), false);
-        setRatio("ratio: undo keep / shell extension restore", "x", n,
-                 ratio(g_table.Get("shell extension: keeping the undo layout", n),
-                       g_table.Get("shell extension restore", n)), false);
-        setRatio("ratio: undo keep / OstrelCli restore", "x", n,
-                 ratio(g_table.Get("OstrelCli: keeping the undo layout", n),
-                       g_table.Get("OstrelCli restore (store), all misplaced", n)), false);
         setRatio("ratio: OstrelCli restore less process start / floor", "x", n,
                     ratio(g_table.Get("OstrelCli restore (store), all misplaced", n) -
                               g_table.Get("OstrelCli.exe /? (process start and end)", n),

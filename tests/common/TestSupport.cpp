@@ -109,10 +109,6 @@ std::wstring Widen(const std::string& text)
 void MakeUnwritableKey(const wchar_t* path)
 {
     SHDeleteKeyW(HKEY_CURRENT_USER, path);
-    // The keys above it stay stable: created missing, they would be volatile too.
-    const std::wstring parent(path, static_cast<size_t>(wcsrchr(path, L'\\') - path));
-    CKeyHandle above;
-    RegCreateKeyExW(HKEY_CURRENT_USER, parent.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, above.Put(), nullptr);
     CKeyHandle key;
     RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
 }

@@ -34,8 +34,8 @@ private:
     std::wstring m_path;
 };
 
-// Replaces the key at path (under HKEY_CURRENT_USER) with an empty volatile
-// one, which cannot hold the stable keys a save writes: every save into it fails.
+// Replaces the key at path (under HKEY_CURRENT_USER; the keys above it exist)
+// with an empty volatile one, which cannot hold the stable keys a save writes.
 void MakeUnwritableKey(const wchar_t* path);
 
 // Folder of the test program (build/bin), where the deliverables are too.

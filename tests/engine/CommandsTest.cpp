@@ -145,10 +145,9 @@ TEST_F(CommandsTest, ASaveThatDidNotHappenIsToldInAMessageBox)
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
 }
 
-// Every restore that runs keeps where the icons stood; Undo Restore puts them
-// back, and a second undo returns. A restore that does not run keeps nothing;
-// one whose keep fails still runs, with no extra box. No list of layouts shows
-// the undo layouts.
+// Undo Restore puts back what the last restore moved; a second undo returns.
+// A restore that does not run keeps nothing; one whose keep fails still runs,
+// with no extra box. The dialog never lists undo layouts.
 TEST_F(CommandsTest, UndoRestoreReturnsToWhereTheLastRestoreStarted)
 {
     Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 1200, 800 } } });
@@ -168,7 +167,6 @@ TEST_F(CommandsTest, UndoRestoreReturnsToWhereTheLastRestoreStarted)
     EXPECT_EQ(0, RestoreDesktopCommand(context));
     EXPECT_EQ(0, RestoreLayoutInShell(context, host.ListView(), L"C:\\missing.osl", 1));
     nothingToUndo();
-
     s_answer = IDOK;
     EXPECT_EQ(1, RestoreDesktopCommand(context));
     const std::vector<POINT> restored = { host.Position(0), host.Position(1) };
