@@ -35,6 +35,20 @@ bool Confirm(const CDeskContext& context, UINT question, const wchar_t* name)
     return context.ShowMessage(text.c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
 }
 
+// The opening of the commands that act on a stored layout: the list view (or
+// the box that says it is missing), the wait cursor, the probes and the
+// display configuration with its monitor count.
+HWND OpenLayoutCommand(CDeskContext& context, int& monitors)
+{
+    HWND listView = FindListViewOrWarn(context);
+    if (!listView)
+        return nullptr;
+    ShowWaitCursor();
+    ProbeDesktopView(context);
+    monitors = context.display.Capture();
+    return listView;
+}
+
 // Selects the icons that the layout holds no record for.
 void HighlightLayout(CDeskContext& context, HWND listView, const wchar_t* name)
 {
@@ -139,12 +153,10 @@ void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path
 
 int RestoreDesktopCommand(CDeskContext& context)
 {
-    HWND listView = FindListViewOrWarn(context);
+    int monitors = 0;
+    HWND listView = OpenLayoutCommand(context, monitors);
     if (!listView)
         return 0;
-    ShowWaitCursor();
-    ProbeDesktopView(context);
-    const int monitors = context.display.Capture();
     const CWideString name = FindCurrentLayout(context, monitors);
     if (name.IsAbsent())
         return 0;
@@ -155,12 +167,10 @@ int RestoreDesktopCommand(CDeskContext& context)
 
 void HighlightUnmatchedCommand(CDeskContext& context)
 {
-    HWND listView = FindListViewOrWarn(context);
+    int monitors = 0;
+    HWND listView = OpenLayoutCommand(context, monitors);
     if (!listView)
         return;
-    ShowWaitCursor();
-    ProbeDesktopView(context);
-    const int monitors = context.display.Capture();
     const CWideString name = FindCurrentLayout(context, monitors);
     if (name.IsAbsent())
         return;
@@ -169,12 +179,10 @@ void HighlightUnmatchedCommand(CDeskContext& context)
 
 void UndoRestoreCommand(CDeskContext& context)
 {
-    HWND listView = FindListViewOrWarn(context);
+    int monitors = 0;
+    HWND listView = OpenLayoutCommand(context, monitors);
     if (!listView)
         return;
-    ShowWaitCursor();
-    ProbeDesktopView(context);
-    context.display.Capture();
     const CWideString name = UndoLayoutName(context.display, context.flavor);
     CIconRecordArray records;
     bool currentFormat = false;
