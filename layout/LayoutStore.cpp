@@ -295,7 +295,8 @@ bool IsValidLayoutName(const wchar_t* name)
     return name && *name && !std::wcschr(name, L'\\');
 }
 
-SaveResult SaveLayoutUnder(const wchar_t* parentPath, const wchar_t* name, CLayoutCapture& capture, int* written)
+SaveResult SaveLayoutUnder(const CLayoutFlavor&, const wchar_t* parentPath, const wchar_t* name,
+                           CLayoutCapture& capture, int* written)
 {
     if (written)
         *written = 0;
@@ -332,7 +333,7 @@ SaveResult SaveLayoutUnder(const wchar_t* parentPath, const wchar_t* name, CLayo
 
 SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written)
 {
-    return SaveLayoutUnder(StoreKeyPath(flavor).c_str(), name, capture, written);
+    return SaveLayoutUnder(flavor, StoreKeyPath(flavor).c_str(), name, capture, written);
 }
 
 int ReadLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,

@@ -33,7 +33,8 @@ enum class SaveResult
 SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written);
 // The same save into another key that holds layouts, one subkey per name
 // (the undo layouts beside the store); parentPath is under HKEY_CURRENT_USER.
-SaveResult SaveLayoutUnder(const wchar_t* parentPath, const wchar_t* name, CLayoutCapture& capture, int* written);
+SaveResult SaveLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,
+                           CLayoutCapture& capture, int* written);
 
 // Clears and fills records; positions come back in desktop list view
 // coordinates. forceVisible (shell extension) moves positions that lie on no

@@ -14,7 +14,7 @@ CWideString UndoLayoutName(const CDisplayConfig& display, const CLayoutFlavor& f
 
 SaveResult KeepUndoLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture)
 {
-    return SaveLayoutUnder(UndoKeyPath(flavor).c_str(), name, capture, nullptr);
+    return SaveLayoutUnder(flavor, UndoKeyPath(flavor).c_str(), name, capture, nullptr);
 }
 
 int ReadUndoLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
