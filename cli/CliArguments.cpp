@@ -37,6 +37,8 @@ bool ParseArguments(int argc, wchar_t** argv, CCliOptions& options, const wchar_
             options.action = CliAction::Restore;
         } else if (IsAny(argument, L"query", L"/query")) {
             options.action = CliAction::Query;
+        } else if (IsAny(argument, L"undo", L"/undo")) {
+            options.action = CliAction::Undo;
         } else if (EqualsAsciiNoCase(argument, L"/y")) {
             options.answerYes = true;
         } else if (EqualsAsciiNoCase(argument, L"/?")) {

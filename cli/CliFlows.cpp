@@ -9,6 +9,7 @@
 #include "engine/DesktopWindow.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "layout/UndoLayout.h"
 #include "shellview/FolderView.h"
 #include "shellview/FolderViewCapture.h"
 
@@ -58,11 +59,18 @@ HWND LocateListView(const CCliContext& context)
     return listView;
 }
 
-void GuardedRestore(CCliContext& context, HWND listView, const wchar_t* source, bool fromStore)
+// Runs a restore with the wait cursor shown and the list view's drawing locked.
+template <typename Restore>
+void GuardedRestore(HWND listView, Restore restore)
 {
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     CWindowUpdateLock lock(listView);
-    RestoreFromCli(context, source, fromStore);
+    restore();
+}
+
+void GuardedRestore(CCliContext& context, HWND listView, const wchar_t* source, bool fromStore)
+{
+    GuardedRestore(listView, [&] { RestoreFromCli(context, source, fromStore); });
 }
 
 void ReportInvalidName(const CCliContext& context, const wchar_t* name)
@@ -227,4 +235,25 @@ void ChooseLayout(CCliContext& context, bool answerYes)
         ConfirmAndRestore(context, listView, answerYes, layouts[i].c_str());
         return;
     }
+}
+
+void UndoLastRestore(CCliContext& context, bool answerYes)
+{
+    const HWND listView = LocateListView(context);
+    if (!listView)
+        return;
+    ProbeIconSize(context.display, nullptr);
+    CDisplayCapture display(context);
+    const CWideString name = UndoLayoutName(context.display, context.flavor);
+    CIconRecordArray records;
+    if (ReadUndoLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0) {
+        OutPrint(context, OutStream::Err, L"Nothing to undo for: %s.\n", name.c_str());
+        return;
+    }
+    if (!answerYes) {
+        const CWideString question = CWideString::Format(L"Undo Last Restore for:\n\t%s", name.c_str());
+        if (!AskYesNo(context, question.c_str()))
+            return;
+    }
+    GuardedRestore(listView, [&] { RestoreRecordsFromCli(context, name.c_str(), records); });
 }

@@ -18,6 +18,9 @@ void RestoreFromFile(CCliContext& context, const wchar_t* path);
 void RestoreByName(CCliContext& context, bool answerYes, const wchar_t* name);
 // Lists the stored layouts, reads one selection key and restores that layout.
 void ChooseLayout(CCliContext& context, bool answerYes);
+// Restores the undo layout of the current display configuration, keeping the
+// current positions as the new one. Asks first unless answerYes.
+void UndoLastRestore(CCliContext& context, bool answerYes);
 
 // The 35 selection keys of the layout chooser, by store enumeration index.
 constexpr const wchar_t* kSelectionKeys = L"123456789abcdefghijklmnopqrstuvwxyz";

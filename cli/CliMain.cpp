@@ -68,6 +68,9 @@ int RunOstrelCli(CCliContext& context, int argc, wchar_t** argv)
     case CliAction::Query:
         ChooseLayout(context, options.answerYes);
         break;
+    case CliAction::Undo:
+        UndoLastRestore(context, options.answerYes);
+        break;
     case CliAction::Help:
         PrintUsage(context);
         break;

@@ -6,6 +6,7 @@
 #include "engine/ListViewRestore.h"
 #include "engine/ShellExtStrings.h"
 #include "layout/CurrentLayout.h"
+#include "layout/UndoLayout.h"
 
 namespace {
 
@@ -33,6 +34,20 @@ bool Confirm(const CDeskContext& context, UINT question, const wchar_t* name)
 {
     const CWideString text = CWideString::Format(context.Text(question), name);
     return context.ShowMessage(text.c_str(), MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+// The opening of the commands that act on a stored layout: the list view (or
+// the box that says it is missing), the wait cursor, the probes and the
+// display configuration with its monitor count.
+HWND OpenLayoutCommand(CDeskContext& context, int& monitors)
+{
+    HWND listView = FindListViewOrWarn(context);
+    if (!listView)
+        return nullptr;
+    ShowWaitCursor();
+    ProbeDesktopView(context);
+    monitors = context.display.Capture();
+    return listView;
 }
 
 // Selects the icons that the layout holds no record for.
@@ -99,6 +114,12 @@ void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* nam
     }
 }
 
+SaveResult KeepUndoLayoutInShell(CDeskContext& context, HWND listView)
+{
+    std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
+    return KeepUndoLayout(context.flavor, UndoLayoutName(context.display, context.flavor).c_str(), *capture);
+}
+
 void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path)
 {
     std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
@@ -123,12 +144,10 @@ void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path
 
 int RestoreDesktopCommand(CDeskContext& context)
 {
-    HWND listView = FindListViewOrWarn(context);
+    int monitors = 0;
+    HWND listView = OpenLayoutCommand(context, monitors);
     if (!listView)
         return 0;
-    ShowWaitCursor();
-    ProbeDesktopView(context);
-    const int monitors = context.display.Capture();
     const CWideString name = FindCurrentLayout(context.flavor, context.display, monitors);
     if (name.IsAbsent())
         return 0;
@@ -139,14 +158,32 @@ int RestoreDesktopCommand(CDeskContext& context)
 
 void HighlightUnmatchedCommand(CDeskContext& context)
 {
-    HWND listView = FindListViewOrWarn(context);
+    int monitors = 0;
+    HWND listView = OpenLayoutCommand(context, monitors);
     if (!listView)
         return;
-    ShowWaitCursor();
-    ProbeDesktopView(context);
-    const int monitors = context.display.Capture();
     const CWideString name = FindCurrentLayout(context.flavor, context.display, monitors);
     if (name.IsAbsent())
         return;
     HighlightLayout(context, listView, name.c_str());
+}
+
+void UndoRestoreCommand(CDeskContext& context)
+{
+    int monitors = 0;
+    HWND listView = OpenLayoutCommand(context, monitors);
+    if (!listView)
+        return;
+    const CWideString name = UndoLayoutName(context.display, context.flavor);
+    CIconRecordArray records;
+    bool currentFormat = false;
+    if (ReadUndoLayout(context.flavor, name.c_str(), context.display, context.settings.forceVisible != 0, records,
+                       &currentFormat) <= 0) {
+        ShowFailure(context, IDS_NOTHING_TO_UNDO, name.c_str(), MB_ICONINFORMATION);
+        return;
+    }
+    if (context.settings.confirmRestore && !Confirm(context, IDS_CONFIRM_UNDO, name.c_str()))
+        return;
+    context.currentFormat = currentFormat;
+    RestoreRecordsInShell(context, listView, records, name.c_str());
 }

@@ -114,10 +114,17 @@ int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* so
         context.ShowMessage(CWideString::Format(context.Text(IDS_NO_ICON_INFO), source).c_str(), MB_ICONEXCLAMATION);
         return 0;
     }
+    return RestoreRecordsInShell(context, listView, records, source);
+}
 
+int RestoreRecordsInShell(CDeskContext& context, HWND listView, const CIconRecordArray& records, const wchar_t* source)
+{
     CDeskViewObjects objects;
     if (FAILED(objects.Open(context)))
         return 0;
+    // The restore is what the user asked for: it runs even when the positions
+    // it replaces could not be kept, and no extra box says so.
+    KeepUndoLayoutInShell(context, listView);
     CDeskListView view(listView);
     RestoreOutcome outcome;
     {

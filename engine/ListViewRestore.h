@@ -49,3 +49,7 @@ private:
 // The caller has captured the display configuration. Returns 1 when the
 // layout was read and placed, 0 otherwise.
 int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* source, int selector);
+// Places records that the caller has read (source names them in messages),
+// after keeping the current positions as the undo layout. Returns 1 when
+// placed, 0 when the desktop view objects could not be opened.
+int RestoreRecordsInShell(CDeskContext& context, HWND listView, const CIconRecordArray& records, const wchar_t* source);

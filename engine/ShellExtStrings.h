@@ -44,3 +44,9 @@
 // A restore after whose last pass some icons are still not at their saved
 // positions.
 #define IDS_MISPLACED         140
+// Undo Restore: the command's texts and messages.
+#define IDS_UNDO_LABEL        141
+#define IDS_UNDO_HELP         142
+#define IDS_UNDO_VERB         143
+#define IDS_NOTHING_TO_UNDO   144
+#define IDS_CONFIRM_UNDO      145

@@ -200,7 +200,8 @@ bool IsValidLayoutName(const wchar_t* name)
     return name && *name && !std::wcschr(name, L'\\');
 }
 
-SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written)
+SaveResult SaveLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,
+                           CLayoutCapture& capture, int* written)
 {
     if (written)
         *written = 0;
@@ -211,12 +212,14 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
     if (!capture.Ready())
         return SaveResult::Unreachable;
 
+    if (!parentPath || !*parentPath)
+        return SaveResult::Failed;
     // Absent when the flavor's string table lacks the key path: nothing may
     // then be written at the top of HKEY_CURRENT_USER.
     const CWideString storePath = LayoutStorePath(flavor);
     if (storePath.IsAbsent())
         return SaveResult::Failed;
-    CStagedKey staged(storePath.c_str(), storePath.c_str(), name);
+    CStagedKey staged(storePath.c_str(), parentPath, name);
     if (!staged.Content().IsOpen())
         return SaveResult::Failed;
 
@@ -244,23 +247,27 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
     return SaveResult::Saved;
 }
 
-int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
-               bool forceVisible, CIconRecordArray& records, bool* currentFormat)
+SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written)
+{
+    return SaveLayoutUnder(flavor, LayoutStorePath(flavor).c_str(), name, capture, written);
+}
+
+int ReadLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,
+                    const CDisplayConfig& display, bool forceVisible, CIconRecordArray& records, bool* currentFormat)
 {
     records.clear();
     if (currentFormat)
         *currentFormat = false;
-    if (!IsValidLayoutName(name))
+    if (!IsValidLayoutName(name) || !parentPath || !*parentPath)
         return 0;
     // When the wait runs out (a program hangs while it holds the lock) the
     // read goes on without the recovery: a layout that a commit is replacing
     // reads as the old one, the new one or none, never as a part of one.
     const CStoreLock lock(flavor);
-    const CWideString& storePath = lock.StorePath();
-    if (storePath.IsAbsent())
+    if (lock.StorePath().IsAbsent())
         return 0;
 
-    CRegKey layout(storePath.c_str(), flavor.readAccess);
+    CRegKey layout(parentPath, flavor.readAccess);
     if (!layout.Descend(name))
         return 0;
 
@@ -274,6 +281,12 @@ int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayC
         ReadOlderFormat(layout, mapper, records);
     }
     return static_cast<int>(records.size());
+}
+
+int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
+               bool forceVisible, CIconRecordArray& records, bool* currentFormat)
+{
+    return ReadLayoutUnder(flavor, LayoutStorePath(flavor).c_str(), name, display, forceVisible, records, currentFormat);
 }
 
 std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor)

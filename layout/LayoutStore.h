@@ -31,6 +31,10 @@ enum class SaveResult
 // Every function here holds the store's lock (CStoreLock) while it reads or
 // changes the store, and so first finishes what another program left.
 SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutCapture& capture, int* written);
+// The same save into another key that holds layouts, one subkey per name
+// (the undo layouts beside the store); parentPath is under HKEY_CURRENT_USER.
+SaveResult SaveLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,
+                           CLayoutCapture& capture, int* written);
 
 // Clears and fills records; positions come back in desktop list view
 // coordinates. forceVisible (shell extension) moves positions that lie on no
@@ -39,6 +43,9 @@ SaveResult SaveLayout(const CLayoutFlavor& flavor, const wchar_t* name, CLayoutC
 // name reads nothing. The caller has captured the display configuration.
 int ReadLayout(const CLayoutFlavor& flavor, const wchar_t* name, const CDisplayConfig& display,
                bool forceVisible, CIconRecordArray& records, bool* currentFormat);
+// The same read from another key that holds layouts.
+int ReadLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPath, const wchar_t* name,
+                    const CDisplayConfig& display, bool forceVisible, CIconRecordArray& records, bool* currentFormat);
 
 // Names of the store's subkeys in the registry's enumeration order.
 std::vector<CWideString> ListLayouts(const CLayoutFlavor& flavor);

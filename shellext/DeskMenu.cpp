@@ -27,9 +27,15 @@ const CCommandInfo kCommands[CDeskMenu::kCommandCount] = {
     { IDS_CUSTOM_LABEL, IDS_CUSTOM_HELP, IDS_CUSTOM_VERB, &CDeskSettings::cascadeCustom, nullptr },
     { IDS_HILITE_LABEL, IDS_HILITE_HELP, IDS_HILITE_LABEL, &CDeskSettings::cascadeHilite, nullptr },
     { IDS_SETTINGS_LABEL, IDS_SETTINGS_HELP, IDS_SETTINGS_LABEL, nullptr, nullptr },
+    { IDS_UNDO_LABEL, IDS_UNDO_HELP, IDS_UNDO_VERB, nullptr, &CDeskSettings::confirmRestore },
 };
 
-// Labels of Save Desktop and Restore Desktop are composed in this many characters.
+// The order in which the commands are shown: Undo Restore, the newest, has
+// the last offset and sits right after Restore Desktop.
+const UINT kMenuOrder[CDeskMenu::kCommandCount] = { CDeskMenu::kSave,   CDeskMenu::kRestore, CDeskMenu::kUndo,
+                                                    CDeskMenu::kCustom, CDeskMenu::kHilite,  CDeskMenu::kSettings };
+
+// Labels that may take "..." are composed in this many characters.
 constexpr size_t kLabelChars = 32;
 
 template <class Interface>
@@ -218,7 +224,7 @@ STDMETHODIMP CDeskMenu::QueryContextMenu(HMENU menu, UINT index, UINT firstId, U
         }
     }
 
-    for (UINT command = 0; command < kCommandCount; ++command) {
+    for (UINT command : kMenuOrder) {
         const CCommandInfo& info = kCommands[command];
         wchar_t label[kLabelChars] = {};
         StringCchCopyW(label, kLabelChars, Text(info.label));
@@ -282,6 +288,9 @@ void CDeskMenu::RunCommand(UINT command)
         break;
     case kSettings:
         SettingsCommand(*this);
+        break;
+    case kUndo:
+        UndoRestoreCommand(*this);
         break;
     default:
         break;

@@ -28,6 +28,7 @@ public:
         kCustom,
         kHilite,
         kSettings,
+        kUndo, // shown right after Restore Desktop
         kCommandCount
     };
 

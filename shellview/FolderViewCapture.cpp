@@ -1,5 +1,24 @@
 #include "shellview/FolderViewCapture.h"
 
+namespace {
+
+// Index is the view index + 1; the position becomes relative to the monitor
+// that holds it.
+IconRecord ItemRecord(const CDesktopItem& item, CDisplayConfig& display)
+{
+    POINT pt = item.position;
+    IconRecord record;
+    record.Monitor = display.LookupMonitor(pt);
+    record.Name = item.name;
+    record.Path = item.parsingName;
+    record.XCoord = pt.x;
+    record.YCoord = pt.y;
+    record.Index = item.index + 1;
+    return record;
+}
+
+} // namespace
+
 bool CFolderViewCapture::Ready() const
 {
     int count = 0;
@@ -17,19 +36,18 @@ int CFolderViewCapture::Run(CRecordSink& sink)
     int written = 0;
     CDesktopItem item;
     while (walk.Next(item)) {
-        POINT pt = item.position;
-        IconRecord record;
-        record.Monitor = m_display.LookupMonitor(pt);
-        record.Name = item.name;
-        record.Path = item.parsingName;
-        record.XCoord = pt.x;
-        record.YCoord = pt.y;
-        record.Index = item.index + 1;
         item.child.Reset();
-        sink.Put(record);
+        sink.Put(ItemRecord(item, m_display));
         ++written;
     }
     return written;
+}
+
+int CDesktopItemsCapture::Run(CRecordSink& sink)
+{
+    for (const CDesktopItem& item : m_items)
+        sink.Put(ItemRecord(item, m_display));
+    return static_cast<int>(m_items.size());
 }
 
 std::unique_ptr<CLayoutCapture> MakeFolderViewCapture(CDisplayConfig& display, CDesktopViewPair& pair)

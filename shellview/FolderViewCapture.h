@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <vector>
 #include "shellview/FolderView.h"
 #include "layout/Capture.h"
 #include "layout/DisplayConfig.h"
@@ -18,6 +19,23 @@ public:
 
 private:
     CDesktopViewPair& m_pair;
+    CDisplayConfig& m_display;
+};
+
+// The items that a restore has just read, captured as CFolderViewCapture
+// captures the view, without another round trip: the undo layout.
+class CDesktopItemsCapture : public CLayoutCapture
+{
+public:
+    CDesktopItemsCapture(const std::vector<CDesktopItem>& items, CDisplayConfig& display)
+        : m_items(items), m_display(display)
+    {
+    }
+    bool Ready() const override { return true; }
+    int Run(CRecordSink& sink) override;
+
+private:
+    const std::vector<CDesktopItem>& m_items;
     CDisplayConfig& m_display;
 };
 

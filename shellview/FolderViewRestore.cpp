@@ -16,6 +16,11 @@ bool CFolderViewRestoreAccess::ReadItems()
     m_byName.clear();
     m_read = ReadDesktopItems(m_pair, true, m_items, &m_count);
     m_movedAside.assign(m_items.size(), false);
+    if (m_read && m_beforeMoves) {
+        const ItemsReadHook hook = std::move(m_beforeMoves);
+        m_beforeMoves = nullptr;
+        hook(m_items);
+    }
     return m_read;
 }
 
@@ -133,9 +138,9 @@ void CFolderViewRestoreAccess::Finish()
 }
 
 bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records, const RECT& workArea,
-                              bool viewFlags, FolderViewMoves& moves)
+                              bool viewFlags, FolderViewMoves& moves, ItemsReadHook beforeMoves)
 {
-    CFolderViewRestoreAccess access(pair);
+    CFolderViewRestoreAccess access(pair, std::move(beforeMoves));
     RestoreOutcome outcome;
     const bool ran = RunRestore(access, records, workArea, viewFlags, &outcome);
     moves = access.Moves();

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -23,10 +24,15 @@ struct FolderViewMoves
     int byFileName = 0; // icons matched by file name alone (the Desktop folder has moved)
 };
 
+// Called once with the desktop items as the restore first reads them, before
+// anything moves (the undo layout is kept from them).
+using ItemsReadHook = std::function<void(const std::vector<CDesktopItem>&)>;
+
 class CFolderViewRestoreAccess : public CRestoreAccess
 {
 public:
-    explicit CFolderViewRestoreAccess(const CDesktopViewPair& pair) : m_pair(pair), m_flags(pair.View())
+    explicit CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves = ItemsReadHook())
+        : m_pair(pair), m_flags(pair.View()), m_beforeMoves(std::move(beforeMoves))
     {
     }
 
@@ -63,6 +69,7 @@ private:
     const CDesktopViewPair& m_pair;
     FolderViewMoves m_result;
     CFolderFlagSwitch m_flags;
+    ItemsReadHook m_beforeMoves;
     // The desktop items in view order, read once; an item moved out of the
     // way is marked, and its position read again when a record takes it.
     std::vector<CDesktopItem> m_items;
@@ -78,4 +85,4 @@ private:
 // Runs the restore engine on records through the view pair; false when the
 // view holds nothing to restore or cannot be read.
 bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records, const RECT& workArea,
-                              bool viewFlags, FolderViewMoves& moves);
+                              bool viewFlags, FolderViewMoves& moves, ItemsReadHook beforeMoves = ItemsReadHook());

@@ -3,7 +3,7 @@
 #include "cli/access/ConsoleOut.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
-#include "shellview/FolderViewRestore.h"
+#include "shellview/FolderViewUndo.h"
 
 bool OpenDesktopViewPair(const CCliContext& context, CDesktopViewPair& pair)
 {
@@ -53,13 +53,22 @@ bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore)
         }
     }
 
+    return RestoreRecordsFromCli(context, source, records);
+}
+
+bool RestoreRecordsFromCli(CCliContext& context, const wchar_t* source, const CIconRecordArray& records)
+{
     CDesktopViewPair pair;
     if (!OpenDesktopViewPair(context, pair))
         return false;
     ProbeCliCommonControls(context);
     FolderViewMoves moves;
-    if (!RestoreThroughFolderView(pair, records, context.display.WorkArea(), context.ccFlag, moves))
+    SaveResult kept = SaveResult::Unreachable;
+    if (!RestoreKeepingUndo(context.flavor, context.display, pair, records, context.ccFlag, moves, kept))
         return false;
+    // The restore is what was asked for: it ran, but it cannot be undone.
+    if (kept != SaveResult::Saved)
+        OutText(context, OutStream::Err, L"Ostrel: Could not keep the icon positions: this restore cannot be undone.\n");
     ReportRestore(context, source, moves);
     if (moves.byFileName > 0)
         OutPrint(context, OutStream::Out, L"Ostrel: %d Icons matched by file name (the Desktop folder has moved).\n",

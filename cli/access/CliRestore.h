@@ -6,6 +6,9 @@
 // name), otherwise a layout file (source = path); runs the restore engine
 // through the folder view. Prints its own messages.
 bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore);
+// Places records that the caller has read (source names them in the
+// messages), keeping the current positions as the undo layout first.
+bool RestoreRecordsFromCli(CCliContext& context, const wchar_t* source, const CIconRecordArray& records);
 
 // Opens the view pair; on failure writes "Could not get IShellFolder or
 // IFolderView2.\n" to standard error and returns false.

@@ -9,6 +9,7 @@
 //     SelectAndPositionItems of every icon;
 //   - the shell extension's restore (every icon misplaced, then settled),
 //     capture and layout-file save and restore, in-process with the host;
+//   - what keeping the undo layout adds to each restore of either program;
 //   - OstrelCli.exe as its own process against deskhost.exe: save, restore of
 //     every icon misplaced, restore settled, to and from the store and a
 //     layout file, with the calls that reached deskhost.exe from it.
@@ -27,12 +28,14 @@
 #include "DeskHostProcess.h"
 #include "HostCallCount.h"
 #include "shellview/FolderView.h"
+#include "shellview/FolderViewCapture.h"
 #include "engine/DeskCommands.h"
 #include "engine/DeskContext.h"
 #include "engine/ListViewCapture.h"
 #include "engine/ListViewRestore.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "layout/UndoLayout.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/FakeCapture.h"
 #include "tests/common/TestSupport.h"
@@ -296,6 +299,13 @@ bool RunInProcess(const Desk& desk, int n)
         MakeListViewCapture(context, listView)->Run(sink);
         g_table.Set("shell extension capture", "s", n, clock.Seconds());
     }
+    // Part of every restore above: one capture and one save of N records.
+    {
+        CClock clock;
+        if (KeepUndoLayoutInShell(context, listView) != SaveResult::Saved)
+            fprintf(stderr, "the undo layout was not kept\n");
+        g_table.Set("shell extension: keeping the undo layout", "s", n, clock.Seconds());
+    }
 
     // Layout files through the shell extension's code: save (capture and
     // write) and restore (read and place, every icon misplaced).
@@ -451,6 +461,21 @@ bool RunAcrossProcesses(const Desk& desk, int n)
     g_table.Set("  restore calls: references and other (whole run)", "calls", n,
                 static_cast<double>(restoreCalls.references + restoreCalls.other), false);
     runCli("OstrelCli restore (store), settled", { L"restore", L"/n", kCliLayout, L"/y" }, L"No Icons Repositioned");
+    // Part of every restore above: the items the restore reads anyway, saved
+    // as the undo layout with no call into deskhost.exe (the code OstrelCli runs).
+    {
+        CDisplayConfig display;
+        display.Capture();
+        std::vector<CDesktopItem> items;
+        ReadDesktopItems(pair, true, items, nullptr);
+        counter.Reset();
+        CClock clock;
+        CDesktopItemsCapture capture(items, display);
+        if (KeepUndoLayout(TestCliFlavor(), L"Bench undo", capture) != SaveResult::Saved)
+            fprintf(stderr, "the undo layout was not kept\n");
+        g_table.Set("OstrelCli: keeping the undo layout", "s", n, clock.Seconds());
+        g_table.Set("  calls into deskhost.exe while keeping", "calls", n, counter.Read().total, false);
+    }
 
     wchar_t folder[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, folder);

@@ -42,7 +42,7 @@ struct GrammarCase
 TEST(CliArguments, GrammarTable)
 {
     const CliAction None = CliAction::None, Save = CliAction::Save, Restore = CliAction::Restore,
-                    Query = CliAction::Query, Help = CliAction::Help;
+                    Query = CliAction::Query, Help = CliAction::Help, Undo = CliAction::Undo;
     const LayoutSource Store = LayoutSource::Store, File = LayoutSource::File;
     const GrammarCase cases[] = {
         { { L"SAVE" }, true, L"", Save, false, L"", Store },
@@ -50,6 +50,7 @@ TEST(CliArguments, GrammarTable)
         { { L"/SAVE" }, true, L"", Save, false, L"", Store },
         { { L"/Restore" }, true, L"", Restore, false, L"", Store },
         { { L"QUERY" }, true, L"", Query, false, L"", Store },
+        { { L"/UNDO", L"/y" }, true, L"", Undo, true, L"", Store },
         { { L"-save" }, false, L"-save", None, false, L"", Store },
         { { L"saves" }, false, L"saves", None, false, L"", Store },
         // U+017F (long s) folds to S under full Unicode case rules; keywords

@@ -53,7 +53,8 @@ TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)
 
         // The same files, every icon elsewhere, in a new shell process.
         ASSERT_EQ(host.Launch(Icons(true)), S_OK);
-        EXPECT_NE(ViewPositions(), saved);
+        const auto shuffled = ViewPositions();
+        EXPECT_NE(shuffled, saved);
         run = RunCliProcess({ L"restore", L"/n", kLayout, L"/y" });
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u);
@@ -64,12 +65,20 @@ TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)
         ASSERT_TRUE(host.LayOutAgain());
         EXPECT_EQ(ViewPositions(), saved);
 
+        // Undo puts back what the restore found; a second undo returns.
+        for (const auto* expected : { &shuffled, &saved }) {
+            run = RunCliProcess({ L"undo", L"/y" });
+            EXPECT_NE(run.out.find(L"Ostrel: Repositioned: 4 Icons\n"), std::wstring::npos) << Narrow(run.out);
+            EXPECT_EQ(ViewPositions(), *expected);
+        }
+
         // Restoring again finds every icon in place.
         run = RunCliProcess({ L"restore", L"/n", kLayout, L"/y" });
         EXPECT_NE(run.out.find(L"Ostrel: No Icons Repositioned\n"), std::wstring::npos) << Narrow(run.out);
         host.Quit();
     }
     SHDeleteKeyW(HKEY_CURRENT_USER, kLayoutKey);
+    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (undo)");
     CoUninitialize();
 }
 

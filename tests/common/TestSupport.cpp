@@ -105,3 +105,10 @@ std::wstring Widen(const std::string& text)
     MultiByteToWideChar(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0], chars);
     return out;
 }
+
+void MakeUnwritableKey(const wchar_t* path)
+{
+    SHDeleteKeyW(HKEY_CURRENT_USER, path);
+    CKeyHandle key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
+}

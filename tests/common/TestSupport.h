@@ -34,6 +34,10 @@ private:
     std::wstring m_path;
 };
 
+// Replaces the key at path (under HKEY_CURRENT_USER; the keys above it exist)
+// with an empty volatile one, which cannot hold the stable keys a save writes.
+void MakeUnwritableKey(const wchar_t* path);
+
 // Folder of the test program (build/bin), where the deliverables are too.
 std::wstring BinFolder();
 

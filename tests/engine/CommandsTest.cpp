@@ -6,6 +6,7 @@
 #include "engine/DeskCommands.h"
 #include "engine/ListViewRestore.h"
 #include "layout/RegKey.h"
+#include "shellext/CustomDialog.h"
 
 namespace {
 
@@ -142,6 +143,49 @@ TEST_F(CommandsTest, ASaveThatDidNotHappenIsToldInAMessageBox)
     }
     EXPECT_TRUE(ListLayouts(context.flavor).empty());
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(file.c_str()));
+}
+
+// Undo Restore puts back what the last restore moved; a second undo returns.
+// A restore that does not run keeps nothing; one whose keep fails still runs,
+// with no extra box. The dialog never lists undo layouts.
+TEST_F(CommandsTest, UndoRestoreReturnsToWhereTheLastRestoreStarted)
+{
+    Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 1200, 800 } } });
+    const std::vector<POINT> before = { host.Position(0), host.Position(1) };
+    auto nothingToUndo = [&] {
+        const POINT at = host.Position(0);
+        UndoRestoreCommand(context);
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_EQ(std::wstring(L"Nothing to undo for\n") + kFull + L".", boxes.back().text);
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONINFORMATION), boxes.back().type);
+        EXPECT_EQ(at, host.Position(0));
+    };
+    nothingToUndo();
+    StoreA(kFull, { 600, 500 });
+    context.settings.confirmRestore = 1;
+    s_answer = IDCANCEL;
+    EXPECT_EQ(0, RestoreDesktopCommand(context));
+    EXPECT_EQ(0, RestoreLayoutInShell(context, host.ListView(), L"C:\\missing.osl", 1));
+    nothingToUndo();
+    s_answer = IDOK;
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    const std::vector<POINT> restored = { host.Position(0), host.Position(1) };
+    ASSERT_EQ(POINT({ 600, 500 }), restored[0]);
+    UndoRestoreCommand(context);
+    EXPECT_EQ(std::wstring(L"Undo the last restore of\n") + kFull + L" ?", boxes.back().text);
+    EXPECT_EQ(before, std::vector<POINT>({ host.Position(0), host.Position(1) }));
+    UndoRestoreCommand(context);
+    EXPECT_EQ(restored, std::vector<POINT>({ host.Position(0), host.Position(1) }));
+    EXPECT_EQ(1u, GatherLayouts(context.flavor).size());
+
+    MakeUnwritableKey(L"Software\\Quenlo\\Tovak (undo)");
+    context.settings.confirmRestore = 0;
+    host.SetPosition(0, { 900, 700 });
+    boxes.clear();
+    EXPECT_EQ(1, RestoreDesktopCommand(context));
+    EXPECT_EQ(POINT({ 600, 500 }), host.Position(0));
+    EXPECT_TRUE(boxes.empty());
+    nothingToUndo();
 }
 
 // Icons the layout knows nothing of are added to the selection; nothing moves.

@@ -15,7 +15,7 @@ namespace {
 
 using Texts = std::vector<std::wstring>;
 
-const HRESULT kAddedFive = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 5);
+const HRESULT kAddedSix = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 6);
 const HRESULT kAddedNothing = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 1);
 
 class DeskMenuTest : public ::testing::Test
@@ -54,8 +54,8 @@ TEST_F(DeskMenuTest, TheSettingsPlaceAndLabelTheCommands)
     } cases[] = {
         { [] {},
           { L"Before", L"-", L"Ostrel", L"After" },
-          { L"Sa&ve Desktop...", L"Restore &Desktop", L"C&ustom Save/Restore...", L"Highlight Unmatched Icons",
-            L"Settings..." } },
+          { L"Sa&ve Desktop...", L"Restore &Desktop", L"Undo Restore", L"C&ustom Save/Restore...",
+            L"Highlight Unmatched Icons", L"Settings..." } },
         { [] {
              for (const wchar_t* name : { L"Cascade Save", L"Cascade Restore", L"Cascade Custom", L"Cascade Hilite",
                                           L"Confirm Save" })
@@ -64,7 +64,7 @@ TEST_F(DeskMenuTest, TheSettingsPlaceAndLabelTheCommands)
          },
           { L"Before", L"-", L"Ostrel", L"Sa&ve Desktop", L"Restore &Desktop...", L"C&ustom Save/Restore...",
             L"Highlight Unmatched Icons", L"After" },
-          { L"Settings..." } },
+          { L"Undo Restore...", L"Settings..." } },
         // Any non-zero number is on; a value of another type or size is the default.
         { [&] {
              StoreSetting(L"Cascade Restore", 0);
@@ -75,20 +75,21 @@ TEST_F(DeskMenuTest, TheSettingsPlaceAndLabelTheCommands)
              RegSetKeyValueW(user, store, L"Confirm Save", REG_DWORD, &shortZero, 2);
          },
           { L"Before", L"-", L"Ostrel", L"Restore &Desktop...", L"Highlight Unmatched Icons", L"After" },
-          { L"Sa&ve Desktop...", L"C&ustom Save/Restore...", L"Settings..." } },
+          { L"Sa&ve Desktop...", L"Undo Restore...", L"C&ustom Save/Restore...", L"Settings..." } },
     };
     for (const auto& each : cases) {
         SHDeleteKeyW(user, store);
         while (GetMenuItemCount(menu) > 2)
             DeleteMenu(menu, 1, MF_BYPOSITION);
         each.store();
-        ASSERT_EQ(Build(), kAddedFive);
+        ASSERT_EQ(Build(), kAddedSix);
         EXPECT_EQ(MenuTexts(menu), each.main);
         EXPECT_EQ(MenuTexts(GetSubMenu(menu, 2)), each.cascade);
     }
     // Identifiers follow the offsets.
     EXPECT_EQ(GetMenuItemID(menu, 3), 101u);
-    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 2), 2), 104u);
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 2), 1), 105u);
+    EXPECT_EQ(GetMenuItemID(GetSubMenu(menu, 2), 3), 104u);
 }
 
 TEST_F(DeskMenuTest, AddsNothingWhenExploringOrShortOfIdentifiers)
@@ -96,34 +97,35 @@ TEST_F(DeskMenuTest, AddsNothingWhenExploringOrShortOfIdentifiers)
     const Texts untouched = { L"Before", L"After" };
     EXPECT_EQ(Build(CMF_EXPLORE), kAddedNothing);
     EXPECT_EQ(MenuTexts(menu), untouched);
-    // 100 to 103 are four identifiers: a fifth would be the next handler's.
-    EXPECT_EQ(Build(CMF_NORMAL, 103), kAddedNothing);
+    // 100 to 104 are five identifiers: a sixth would be the next handler's.
+    EXPECT_EQ(Build(CMF_NORMAL, 104), kAddedNothing);
     EXPECT_EQ(MenuTexts(menu), untouched);
     EXPECT_EQ(Build(CMF_NORMAL, 99), kAddedNothing);
     EXPECT_EQ(MenuTexts(menu), untouched);
-    EXPECT_EQ(Build(CMF_DEFAULTONLY, 104), kAddedFive);
+    EXPECT_EQ(Build(CMF_DEFAULTONLY, 105), kAddedSix);
     EXPECT_EQ(MenuTexts(menu).size(), 4u);
 }
 
 TEST_F(DeskMenuTest, CommandStringsGiveHelpTextsVerbsAndValidation)
 {
-    ASSERT_EQ(Build(), kAddedFive);
+    ASSERT_EQ(Build(), kAddedSix);
     const wchar_t* const helps[] = { L"Stores the current desktop icon layout for later restoration",
                                      L"Restores the saved desktop icon layout",
                                      L"Allows custom Save/Restore/Configuration of Layouts",
-                                     L"Locate and highlight unmatched icons", L"Specify Ostrel settings" };
+                                     L"Locate and highlight unmatched icons", L"Specify Ostrel settings",
+                                     L"Puts the icons back where the last restore found them" };
     const wchar_t* const verbs[] = { L"Save Desktop", L"Restore Desktop", L"Custom Save or Restore Desktop",
-                                     L"Highlight Unmatched Icons", L"Settings..." };
+                                     L"Highlight Unmatched Icons", L"Settings...", L"undo" };
     wchar_t text[128];
     CHAR* buffer = reinterpret_cast<CHAR*>(text);
-    for (UINT offset = 0; offset < 5; ++offset) {
+    for (UINT offset = 0; offset < 6; ++offset) {
         EXPECT_EQ(handler->GetCommandString(offset, GCS_HELPTEXTW, nullptr, buffer, 128), S_OK);
         EXPECT_STREQ(text, helps[offset]);
         EXPECT_EQ(handler->GetCommandString(offset, GCS_VERBW, nullptr, buffer, 128), S_OK);
         EXPECT_STREQ(text, verbs[offset]);
         EXPECT_EQ(handler->GetCommandString(offset, GCS_VALIDATEW, nullptr, nullptr, 0), S_OK);
     }
-    EXPECT_EQ(handler->GetCommandString(5, GCS_VALIDATEW, nullptr, nullptr, 0), S_FALSE);
+    EXPECT_EQ(handler->GetCommandString(6, GCS_VALIDATEW, nullptr, nullptr, 0), S_FALSE);
 
     wmemset(text, L'#', 128);
     EXPECT_EQ(handler->GetCommandString(4, GCS_VERBW, nullptr, buffer, 5), S_OK);
@@ -212,7 +214,7 @@ TEST_F(DeskMenuTest, TheSiteIsHeldCountedAndGivenBack)
 
 TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsRunNothing)
 {
-    ASSERT_EQ(Build(), kAddedFive);
+    ASSERT_EQ(Build(), kAddedSix);
     COwnerWindow owner;
     CUiDriver driver([](CUiDriver& ui) {
         if (!ui.StaysAway(L"Ostrel", 1500))
@@ -223,7 +225,7 @@ TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsRunNothing)
     info.hwnd = owner.Handle();
     info.lpVerb = "Save Desktop";
     EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
-    EXPECT_EQ(InvokeOffset(handler.Get(), 5, owner.Handle()), S_OK);
+    EXPECT_EQ(InvokeOffset(handler.Get(), 6, owner.Handle()), S_OK);
     driver.Finish();
     EXPECT_TRUE(driver.Errors().empty());
 }
@@ -231,10 +233,10 @@ TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsRunNothing)
 TEST_F(DeskMenuTest, WithoutADesktopEveryCommandTellsTheOwnerWindow)
 {
     // No desktop host runs: there is no desktop list view in this process.
-    ASSERT_EQ(Build(), kAddedFive);
+    ASSERT_EQ(Build(), kAddedSix);
     COwnerWindow owner;
     HWND ownerWindow = owner.Handle();
-    for (UINT offset : { 0u, 1u, 2u, 3u }) {
+    for (UINT offset : { 0u, 1u, 2u, 3u, 5u }) {
         // Restore Desktop restores nothing, so Custom Save/Restore follows and tells again.
         const int reports = offset == 1 ? 2 : 1;
         CUiDriver driver([&](CUiDriver& ui) {
@@ -259,7 +261,7 @@ TEST_F(DeskMenuTest, WithoutADesktopEveryCommandTellsTheOwnerWindow)
 
 TEST_F(DeskMenuTest, TheMenuShowsWithItsCascadeSubmenu)
 {
-    ASSERT_EQ(Build(), kAddedFive);
+    ASSERT_EQ(Build(), kAddedSix);
     COwnerWindow owner;
     ShowWindow(owner.Handle(), SW_SHOW);
     int shown = 0;

@@ -11,6 +11,7 @@ namespace {
 constexpr UINT kSave = 0;
 constexpr UINT kRestore = 1;
 constexpr UINT kHilite = 3;
+constexpr UINT kUndo = 5;
 
 class InvokeCommandTest : public HostedMenuTest
 {
@@ -55,6 +56,9 @@ TEST_F(InvokeCommandTest, SaveHighlightAndRestoreDesktopWorkOnTheSavedLayout)
     });
     EXPECT_EQ(host.Position(0).x, saved.x);
     EXPECT_EQ(host.Position(0).y, saved.y);
+    Invoke(kUndo, [](CUiDriver&) {});
+    EXPECT_EQ(host.Position(0).x, 900);
+    EXPECT_EQ(host.Position(0).y, 700);
 }
 
 TEST_F(InvokeCommandTest, RestoreDesktopThatRestoresNothingOpensTheCustomDialog)

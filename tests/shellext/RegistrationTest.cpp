@@ -66,7 +66,7 @@ TEST_F(RegistrationTest, Regsvr32RegistersForCoCreateInstanceAndSlashUUnregister
         CComRef<IContextMenu> menu;
         ASSERT_EQ(CoCreateInstance(CLSID_DeskMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IContextMenu, menu.PutVoid()), S_OK);
         HMENU popup = CreatePopupMenu();
-        EXPECT_EQ(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 5));
+        EXPECT_EQ(menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL), MAKE_HRESULT(SEVERITY_SUCCESS, 0, 6));
         DestroyMenu(popup);
         CComRef<ITypeLib> registered;
         EXPECT_EQ(LoadRegTypeLib(LIBID_TOVAKLib, 1, 1, 0x409, registered.Put()), S_OK);

@@ -1,0 +1,16 @@
+#include "shellview/FolderViewUndo.h"
+#include "shellview/FolderViewCapture.h"
+#include "layout/UndoLayout.h"
+
+bool RestoreKeepingUndo(const CLayoutFlavor& flavor, CDisplayConfig& display, const CDesktopViewPair& pair,
+                        const CIconRecordArray& records, bool viewFlags, FolderViewMoves& moves, SaveResult& kept)
+{
+    kept = SaveResult::Unreachable;
+    ProbeIconSize(display, pair.View());
+    const CWideString name = UndoLayoutName(display, flavor);
+    return RestoreThroughFolderView(pair, records, display.WorkArea(), viewFlags, moves,
+                                    [&](const std::vector<CDesktopItem>& items) {
+                                        CDesktopItemsCapture capture(items, display);
+                                        kept = KeepUndoLayout(flavor, name.c_str(), capture);
+                                    });
+}
