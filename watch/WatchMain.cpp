@@ -7,7 +7,7 @@
 int RunOstrelWatch(CWatchContext& context, HINSTANCE instance, int argc, wchar_t** argv)
 {
     if (argc == 2 && (_wcsicmp(argv[1], L"/exit") == 0 || _wcsicmp(argv[1], L"-exit") == 0))
-        return EndRunningWatcher(10000) ? 0 : 1;
+        return EndRunningWatcher(30000) ? 0 : 1;
     if (argc != 1) {
         MessageBoxW(nullptr, L"Usage: OstrelWatch.exe [/exit]", L"Ostrel", MB_OK | MB_ICONINFORMATION);
         return -1;
