@@ -97,16 +97,19 @@ void CDeskListView::SetExtendedStyle(DWORD mask, DWORD style) const
     SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, mask, style);
 }
 
-bool CDeskIconMover::PlaceAndVerify(int index, POINT pt) const
+bool CDeskIconMover::PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child) const
 {
-    CItemIdList child;
-    if (!m_folderView || FAILED(m_folderView->Item(index, child.Put())) || !child)
+    CItemIdList owned;
+    if (m_folderView && !child && SUCCEEDED(m_folderView->Item(index, owned.Put())))
+        child = owned.Get();
+    if (!m_folderView || !child)
         return m_listView.PlaceAndVerify(index, pt);
-    if (At(child.Get(), index, pt))
+    POINT inView = {};
+    if (SUCCEEDED(m_folderView->GetItemPosition(child, &inView)) && inView.x == pt.x && inView.y == pt.y)
         return true;
-    PCUITEMID_CHILD children[] = { child.Get() };
+    PCUITEMID_CHILD children[] = { child };
     if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) &&
-        At(child.Get(), index, pt))
+        At(child, index, pt))
         return true;
     // SVSI_POSITIONITEM lets the view choose where the item goes: when the
     // call comes while a mouse-positioned context menu is being handled (our

@@ -55,8 +55,11 @@ public:
     }
 
     // Moves the icon unless it is already at pt; true when it is there
-    // after, in the folder view and in the list view.
-    bool PlaceAndVerify(int index, POINT pt) const;
+    // after, in the folder view and in the list view. child is the icon's ID
+    // list when the caller has it; else it comes from the folder view. An
+    // icon that the view has at pt already is there: only a move is read
+    // back from both.
+    bool PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child = nullptr) const;
 
 private:
     bool At(PCUITEMID_CHILD child, int index, POINT pt) const;
