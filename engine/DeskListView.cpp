@@ -104,12 +104,10 @@ bool CDeskIconMover::PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child) 
         child = owned.Get();
     if (!m_folderView || !child)
         return m_listView.PlaceAndVerify(index, pt);
-    POINT inView = {};
-    if (SUCCEEDED(m_folderView->GetItemPosition(child, &inView)) && inView.x == pt.x && inView.y == pt.y)
+    if (At(child, pt))
         return true;
     PCUITEMID_CHILD children[] = { child };
-    if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) &&
-        At(child, index, pt))
+    if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) && At(child, pt))
         return true;
     // SVSI_POSITIONITEM lets the view choose where the item goes: when the
     // call comes while a mouse-positioned context menu is being handled (our
@@ -122,12 +120,10 @@ bool CDeskIconMover::PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child) 
            now.y == pt.y;
 }
 
-bool CDeskIconMover::At(PCUITEMID_CHILD child, int index, POINT pt) const
+bool CDeskIconMover::At(PCUITEMID_CHILD child, POINT pt) const
 {
     POINT inView = {};
-    POINT inList;
-    return SUCCEEDED(m_folderView->GetItemPosition(child, &inView)) && inView.x == pt.x && inView.y == pt.y &&
-           m_listView.ReadPosition(index, inList) && inList.x == pt.x && inList.y == pt.y;
+    return SUCCEEDED(m_folderView->GetItemPosition(child, &inView)) && inView.x == pt.x && inView.y == pt.y;
 }
 
 PCUITEMID_CHILD ItemIdList(IFolderView* folderView, int index, LPARAM param, CItemIdList& owned)
@@ -139,7 +135,8 @@ PCUITEMID_CHILD ItemIdList(IFolderView* folderView, int index, LPARAM param, CIt
     return owned.Get();
 }
 
-std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRecordArray& records)
+std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRecordArray& records,
+                                    const std::function<void(int index, const wchar_t* label)>& read)
 {
     // Which record claims which icon does not matter here, only how many
     // records of each exact Name are still unclaimed.
@@ -153,6 +150,8 @@ std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRe
     for (int index = 0; index < count; ++index) {
         if (!listView.ReadItem(index, text, kLabelChars, nullptr))
             continue;
+        if (read)
+            read(index, text);
         auto found = unclaimed.find(text);
         if (found != unclaimed.end() && found->second > 0)
             --found->second;

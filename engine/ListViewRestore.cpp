@@ -44,7 +44,10 @@ bool CListViewRestoreAccess::CellSpacing(SIZE& spacing)
 
 bool CListViewRestoreAccess::ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched)
 {
-    unmatched = ScanUnmatchedIcons(m_listView, records);
+    // The labels that the scan reads make the candidates' index as well.
+    StartIndex();
+    unmatched =
+        ScanUnmatchedIcons(m_listView, records, [this](int index, const wchar_t* label) { AddToIndex(index, label); });
     return true;
 }
 
@@ -58,22 +61,35 @@ void CListViewRestoreAccess::MoveItem(int index, POINT cell)
     m_mover.PlaceAndVerify(index, cell);
 }
 
-void CListViewRestoreAccess::IndexLabels()
+void CListViewRestoreAccess::StartIndex()
 {
     m_byName.clear();
+    m_indexed = true;
     m_read = -1;
     m_childOf = -1;
     m_indexedCount = m_listView.Count();
-    wchar_t label[kCandidateLabelChars];
+}
+
+void CListViewRestoreAccess::AddToIndex(int index, const wchar_t* label)
+{
+    m_byName[ShellNameKey(label)].push_back(index);
+}
+
+void CListViewRestoreAccess::IndexLabels()
+{
+    StartIndex();
+    wchar_t label[kLabelChars];
     for (int index = 0; index < m_indexedCount; ++index) {
-        if (m_listView.ReadItem(index, label, kCandidateLabelChars, nullptr))
-            m_byName[ShellNameKey(label)].push_back(index);
+        if (m_listView.ReadItem(index, label, kLabelChars, nullptr))
+            AddToIndex(index, label);
     }
 }
 
 bool CListViewRestoreAccess::BeginPlacement()
 {
-    IndexLabels();
+    // Moving icons out of the way changes no label and no index.
+    if (!m_indexed)
+        IndexLabels();
     return true;
 }
 

@@ -45,6 +45,8 @@ public:
     void Finish() override;
 
 private:
+    void StartIndex();
+    void AddToIndex(int index, const wchar_t* label);
     void IndexLabels();
     // Reads the candidate's label and parameter; false when it cannot be
     // read or no longer carries the name (the desktop changed).
@@ -61,6 +63,7 @@ private:
     // that the desktop changed, or a search runs out while the item count
     // differs.
     std::unordered_map<std::string, std::vector<int>> m_byName;
+    bool m_indexed = false;
     int m_indexedCount = 0;
     const IconRecord* m_searched = nullptr;
     std::string m_searchKey;
