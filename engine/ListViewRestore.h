@@ -10,11 +10,11 @@
 
 // The shell extension's side of the restore: list view messages inside the
 // shell process. Candidates are the icons whose label equals the record's
-// Name as the list view's own whole-text search compares them (ShellNamesEqual),
-// found through an index of the labels instead of one search from the first
-// icon per record; an icon is identified by its parsing name (current-format
-// layouts) or by its file name, else its class identifier text (older
-// formats). Nothing is claimed: every record searches from the first icon,
+// Name as the list view's own whole-text search compares them
+// (ShellNamesEqual), found through an index of the labels instead of one
+// search from the first icon per record; an icon is identified by its parsing
+// name (current-format layouts) or by its file name, else its class
+// identifier text (older formats). Nothing is claimed: every record searches from the first icon,
 // and each placement is read back. Icons move through the shell's folder view
 // when there is one (CDeskIconMover), with the ID list that identified them.
 // The view flags are the list view's extended styles; the folder view's own
@@ -35,7 +35,7 @@ public:
     bool ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched) override;
     bool ItemRect(int index, SIZE spacing, RECT& rect) override;
     void MoveItem(int index, POINT cell) override;
-    // Indexes the labels.
+    // Indexes the labels, unless the unmatched scan has.
     bool BeginPlacement() override;
     int NextCandidate(const IconRecord& record, int after) override;
     Identity ReadIdentity(int candidate, CWideString& text) override;
