@@ -97,12 +97,14 @@ void CDeskListView::SetExtendedStyle(DWORD mask, DWORD style) const
     SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, mask, style);
 }
 
-bool CDeskIconMover::PlaceAndVerify(int index, POINT pt) const
+bool CDeskIconMover::PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child) const
 {
-    CItemIdList child;
-    if (!m_folderView || FAILED(m_folderView->Item(index, child.Put())) || !child)
+    CItemIdList owned;
+    if (m_folderView && !child && SUCCEEDED(m_folderView->Item(index, owned.Put())))
+        child = owned.Get();
+    if (!m_folderView || !child)
         return m_listView.PlaceAndVerify(index, pt);
-    if (At(child.Get(), index, pt))
+    if (At(child, pt))
         return true;
     // SVSI_POSITIONITEM lets the view choose where the item goes: when the
     // call comes while a mouse-positioned context menu is being handled (our
@@ -111,21 +113,18 @@ bool CDeskIconMover::PlaceAndVerify(int index, POINT pt) const
     // once more; an icon that it still holds elsewhere is misplaced. A list
     // view move would only show it at pt until the desktop is laid out again
     // from the view's record, which SaveViewState also keeps.
-    PCUITEMID_CHILD children[] = { child.Get() };
+    PCUITEMID_CHILD children[] = { child };
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) &&
-            At(child.Get(), index, pt))
+        if (SUCCEEDED(m_folderView->SelectAndPositionItems(1, children, &pt, SVSI_POSITIONITEM)) && At(child, pt))
             return true;
     }
     return false;
 }
 
-bool CDeskIconMover::At(PCUITEMID_CHILD child, int index, POINT pt) const
+bool CDeskIconMover::At(PCUITEMID_CHILD child, POINT pt) const
 {
     POINT inView = {};
-    POINT inList;
-    return SUCCEEDED(m_folderView->GetItemPosition(child, &inView)) && inView.x == pt.x && inView.y == pt.y &&
-           m_listView.ReadPosition(index, inList) && inList.x == pt.x && inList.y == pt.y;
+    return SUCCEEDED(m_folderView->GetItemPosition(child, &inView)) && inView.x == pt.x && inView.y == pt.y;
 }
 
 PCUITEMID_CHILD ItemIdList(IFolderView* folderView, int index, LPARAM param, CItemIdList& owned)
@@ -137,7 +136,8 @@ PCUITEMID_CHILD ItemIdList(IFolderView* folderView, int index, LPARAM param, CIt
     return owned.Get();
 }
 
-std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRecordArray& records)
+std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRecordArray& records,
+                                    const std::function<void(int index, const wchar_t* label)>& read)
 {
     // Which record claims which icon does not matter here, only how many
     // records of each exact Name are still unclaimed.
@@ -151,6 +151,8 @@ std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRe
     for (int index = 0; index < count; ++index) {
         if (!listView.ReadItem(index, text, kLabelChars, nullptr))
             continue;
+        if (read)
+            read(index, text);
         auto found = unclaimed.find(text);
         if (found != unclaimed.end() && found->second > 0)
             --found->second;

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <shobjidl.h>
+#include <functional>
 #include <vector>
 #include "layout/Owners.h"
 #include "layout/IconRecord.h"
@@ -55,11 +56,14 @@ public:
     }
 
     // Moves the icon unless it is already at pt; true when it is there
-    // after, in the folder view and in the list view (false: misplaced).
-    bool PlaceAndVerify(int index, POINT pt) const;
+    // after, as the folder view holds it (false: misplaced). child is the
+    // icon's ID list when the caller has it; else it comes from the view.
+    bool PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child = nullptr) const;
 
 private:
-    bool At(PCUITEMID_CHILD child, int index, POINT pt) const;
+    // The view moves the list view's item together with its own record, so
+    // its answer alone says where the icon is.
+    bool At(PCUITEMID_CHILD child, POINT pt) const;
 
     const CDeskListView& m_listView;
     IFolderView* m_folderView;
@@ -75,5 +79,7 @@ PCUITEMID_CHILD ItemIdList(IFolderView* folderView, int index, LPARAM param, CIt
 
 // Indices, ascending, of the icons whose label equals the Name of no record
 // still unclaimed, letter case counting. Each record claims the first
-// unclaimed icon of its exact Name; unreadable items are not listed.
-std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRecordArray& records);
+// unclaimed icon of its exact Name; unreadable items are not listed. Each
+// label read is handed to `read` too, when given.
+std::vector<int> ScanUnmatchedIcons(const CDeskListView& listView, const CIconRecordArray& records,
+                                    const std::function<void(int index, const wchar_t* label)>& read = nullptr);

@@ -1,11 +1,20 @@
 #include "engine/ListViewRestore.h"
 #include <commctrl.h>
+#include <algorithm>
 #include "engine/DeskCommands.h"
+#include "engine/NameMatch.h"
 #include "engine/RestoreEngine.h"
 #include "engine/ShellExtStrings.h"
 #include "engine/ShellNames.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+
+namespace {
+
+// Labels as the candidate search reads them.
+constexpr int kCandidateLabelChars = 1040;
+
+} // namespace
 
 DWORD CListViewRestoreAccess::ReadViewFlags()
 {
@@ -35,7 +44,10 @@ bool CListViewRestoreAccess::CellSpacing(SIZE& spacing)
 
 bool CListViewRestoreAccess::ScanUnmatched(const CIconRecordArray& records, std::vector<int>& unmatched)
 {
-    unmatched = ScanUnmatchedIcons(m_listView, records);
+    // The labels that the scan reads make the candidates' index as well.
+    StartIndex();
+    unmatched =
+        ScanUnmatchedIcons(m_listView, records, [this](int index, const wchar_t* label) { AddToIndex(index, label); });
     return true;
 }
 
@@ -49,19 +61,96 @@ void CListViewRestoreAccess::MoveItem(int index, POINT cell)
     m_mover.PlaceAndVerify(index, cell);
 }
 
+void CListViewRestoreAccess::StartIndex()
+{
+    m_byName.clear();
+    m_indexed = true;
+    m_read = -1;
+    m_childOf = -1;
+    m_indexedCount = m_listView.Count();
+}
+
+void CListViewRestoreAccess::AddToIndex(int index, const wchar_t* label)
+{
+    m_byName[ShellNameKey(label)].push_back(index);
+}
+
+void CListViewRestoreAccess::IndexLabels()
+{
+    StartIndex();
+    wchar_t label[kLabelChars];
+    for (int index = 0; index < m_indexedCount; ++index) {
+        if (m_listView.ReadItem(index, label, kLabelChars, nullptr))
+            AddToIndex(index, label);
+    }
+}
+
+bool CListViewRestoreAccess::BeginPlacement()
+{
+    // Moving icons out of the way changes no label and no index.
+    if (!m_indexed)
+        IndexLabels();
+    return true;
+}
+
+bool CListViewRestoreAccess::ReadCandidate(int index, const wchar_t* name)
+{
+    wchar_t label[kCandidateLabelChars];
+    LPARAM param = 0;
+    if (!m_listView.ReadItem(index, label, kCandidateLabelChars, &param) || !ShellNamesEqual(label, name))
+        return false;
+    m_read = index;
+    m_readParam = param;
+    m_childOf = -1;
+    return true;
+}
+
 int CListViewRestoreAccess::NextCandidate(const IconRecord& record, int after)
 {
-    return m_listView.FindByName(after, record.Name.c_str());
+    if (after < 0 || &record != m_searched) {
+        m_searched = &record;
+        m_searchKey = ShellNameKey(record.Name.c_str());
+    }
+    // The second round runs on a fresh index; there a candidate whose label
+    // has changed again is passed over.
+    for (int round = 0; round < 2; ++round) {
+        bool stale = false;
+        auto bucket = m_byName.find(m_searchKey);
+        if (bucket != m_byName.end()) {
+            const std::vector<int>& candidates = bucket->second;
+            for (auto it = std::upper_bound(candidates.begin(), candidates.end(), after); it != candidates.end();
+                 ++it) {
+                if (ReadCandidate(*it, record.Name.c_str()))
+                    return *it;
+                stale = true;
+                if (round == 0)
+                    break;
+            }
+        }
+        // Icons that came after the index was made are not in it.
+        if (round == 1 || (!stale && m_listView.Count() == m_indexedCount))
+            return -1;
+        IndexLabels();
+    }
+    return -1;
+}
+
+PCUITEMID_CHILD CListViewRestoreAccess::CandidateIdList(int index, LPARAM param)
+{
+    m_childOf = index;
+    m_child = ItemIdList(m_objects.FolderView(), index, param, m_ownedChild);
+    return m_child;
 }
 
 CRestoreAccess::Identity CListViewRestoreAccess::ReadIdentity(int candidate, CWideString& text)
 {
-    wchar_t label[1040];
-    LPARAM param = 0;
-    if (!m_listView.ReadItem(candidate, label, ARRAYSIZE(label), &param))
-        return Identity::Unreadable;
-    CItemIdList owned;
-    PCUITEMID_CHILD child = ItemIdList(m_objects.FolderView(), candidate, param, owned);
+    LPARAM param = m_readParam;
+    if (candidate != m_read) {
+        wchar_t label[kCandidateLabelChars];
+        if (!m_listView.ReadItem(candidate, label, kCandidateLabelChars, &param))
+            return Identity::Unreadable;
+    }
+    PCUITEMID_CHILD child = CandidateIdList(candidate, param);
     if (!child)
         return Identity::NoIdList;
 
@@ -77,7 +166,7 @@ CRestoreAccess::Identity CListViewRestoreAccess::ReadIdentity(int candidate, CWi
 
 bool CListViewRestoreAccess::Place(int candidate, POINT pt)
 {
-    return m_mover.PlaceAndVerify(candidate, pt);
+    return m_mover.PlaceAndVerify(candidate, pt, candidate == m_childOf ? m_child : nullptr);
 }
 
 void CListViewRestoreAccess::Finish()

@@ -1,7 +1,6 @@
 #include "shellext/CustomDialog.h"
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <strsafe.h>
 #include "engine/DeskCommands.h"
 #include "engine/ListViewRestore.h"
 #include "layout/LayoutFile.h"
@@ -9,6 +8,9 @@
 #include "layout/ResText.h"
 #include "shellext/ActCtx.h"
 #include "shellext/resource.h"
+// Last: it deprecates the run-time's string functions that the standard
+// library's headers use.
+#include <strsafe.h>
 
 namespace {
 

@@ -12,11 +12,16 @@
 
 namespace {
 
-// Names longer than the buffer are cut at 259 characters.
-bool ReadName(IShellFolder* folder, PCUITEMID_CHILD child, SHGDNF flags, wchar_t (&buffer)[260])
+// Names longer than the buffer are cut at 259 characters. An item's names
+// belong to the shell namespace, not to the shell's process, and an ID list
+// is plain data: this process's own desktop folder names the item without a
+// call into the shell. Where it cannot (a namespace extension registered for
+// the shell's process alone), the view's folder does.
+bool ReadName(const CDesktopViewPair& pair, PCUITEMID_CHILD child, SHGDNF flags, wchar_t (&buffer)[260])
 {
     CWideString name;
-    if (!ItemDisplayName(folder, child, flags, name))
+    if (!(pair.OwnFolder() && ItemDisplayName(pair.OwnFolder(), child, flags, name)) &&
+        !ItemDisplayName(pair.Folder(), child, flags, name))
         return false;
     lstrcpynW(buffer, name.c_str(), ARRAYSIZE(buffer));
     return true;
@@ -71,14 +76,19 @@ bool CDesktopViewPair::Open()
     HRESULT hr = OpenDesktopViewInterface(IID_IFolderView2, m_view.PutVoid());
     if (SUCCEEDED(hr))
         hr = m_view->GetFolder(IID_IShellFolder, m_folder.PutVoid());
-    if (SUCCEEDED(hr) && m_view && m_folder)
+    if (SUCCEEDED(hr) && m_view && m_folder) {
+        // Without it, every name comes from the view's folder.
+        if (FAILED(SHGetDesktopFolder(m_ownFolder.Put())))
+            m_ownFolder.Reset();
         return true;
+    }
     Release();
     return false;
 }
 
 void CDesktopViewPair::Release()
 {
+    m_ownFolder.Reset();
     m_folder.Reset();
     m_view.Reset();
 }
@@ -111,8 +121,8 @@ bool ReadDesktopItem(const CDesktopViewPair& pair, int index, bool withPosition,
     ZeroMemory(item.parsingName, sizeof(item.parsingName));
     if (FAILED(pair.View()->Item(index, item.child.Put())) || !item.child)
         return false;
-    if (!ReadName(pair.Folder(), item.child.Get(), SHGDN_NORMAL, item.name) ||
-        !ReadName(pair.Folder(), item.child.Get(), SHGDN_FORPARSING, item.parsingName))
+    if (!ReadName(pair, item.child.Get(), SHGDN_NORMAL, item.name) ||
+        !ReadName(pair, item.child.Get(), SHGDN_FORPARSING, item.parsingName))
         return false;
     if (withPosition && FAILED(pair.View()->GetItemPosition(item.child.Get(), &item.position)))
         return false;
@@ -207,8 +217,8 @@ bool CDesktopItemWalk::Next(CDesktopItem& item)
         item.position = {};
         ZeroMemory(item.name, sizeof(item.name));
         ZeroMemory(item.parsingName, sizeof(item.parsingName));
-        if (!ReadName(m_pair.Folder(), item.child.Get(), SHGDN_NORMAL, item.name) ||
-            !ReadName(m_pair.Folder(), item.child.Get(), SHGDN_FORPARSING, item.parsingName))
+        if (!ReadName(m_pair, item.child.Get(), SHGDN_NORMAL, item.name) ||
+            !ReadName(m_pair, item.child.Get(), SHGDN_FORPARSING, item.parsingName))
             continue;
         if (m_withPosition && FAILED(m_pair.View()->GetItemPosition(item.child.Get(), &item.position)))
             continue;

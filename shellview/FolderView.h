@@ -18,7 +18,9 @@
 // the step that failed; E_FAIL when no desktop window is registered.
 HRESULT OpenDesktopViewInterface(REFIID riid, void** result);
 
-// The desktop folder view and the desktop folder.
+// The desktop folder view and the desktop folder that it shows, with this
+// process's own desktop folder, which names the view's items without a call
+// into the shell.
 class CDesktopViewPair
 {
 public:
@@ -31,10 +33,13 @@ public:
     void Release();
     IFolderView2* View() const { return m_view.Get(); }
     IShellFolder* Folder() const { return m_folder.Get(); }
+    // SHGetDesktopFolder of this process; null when it failed.
+    IShellFolder* OwnFolder() const { return m_ownFolder.Get(); }
 
 private:
     CComRef<IFolderView2> m_view;
     CComRef<IShellFolder> m_folder;
+    CComRef<IShellFolder> m_ownFolder;
 };
 
 // Updates the icon size of display from the view; with a null view, opens
@@ -61,8 +66,9 @@ bool ReadDesktopItem(const CDesktopViewPair& pair, int index, bool withPosition,
 // Walks the items of the view in view order. Every call on the view crosses
 // into the shell's process, so the ID lists come from the view's item
 // enumerator (IFolderView::Items), many with one call; a view without one is
-// read with one Item call per index. Each item then costs its two names and,
-// withPosition, its position. Items that cannot be read whole are left out.
+// read with one Item call per index. The names come from this process's own
+// desktop folder, so each item then costs one call, its position
+// (withPosition). Items that cannot be read whole are left out.
 class CDesktopItemWalk
 {
 public:

@@ -2,12 +2,16 @@
 // as on Windows, where the tool and the shell are two processes and every
 // call on the shell view crosses between them.
 #include <windows.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
 #include "DeskHostProcess.h"
+#include "HostCallCount.h"
+#include "engine/ShellNames.h"
+#include "shellview/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 
@@ -79,6 +83,47 @@ TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)
     }
     SHDeleteKeyW(HKEY_CURRENT_USER, kLayoutKey);
     SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (undo)");
+    CoUninitialize();
+}
+
+// The tool names the view's items with its own desktop folder, with no call
+// into the shell: for every kind of item the host shows, it gives the names
+// that the view's folder in the shell's process gives for the same ID list.
+TEST(CliCrossProcess, OwnDesktopFolderNamesEveryKindOfItemAsTheViewsFolder)
+{
+    CoInitialize(nullptr);
+    wchar_t desktop[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop);
+    const std::wstring directory = std::wstring(desktop) + L"\\a folder";
+    CreateDirectoryW(directory.c_str(), nullptr);
+    {
+        CShellWindowsForwarding forwarding;
+        ASSERT_TRUE(forwarding.Installed());
+        CDeskHostProcess host;
+        ASSERT_EQ(host.Launch({ { L"plain.txt", { 30, 30 } }, { L"\u0433\u0430\u043C\u043C\u0430.doc", { 30, 140 } },
+                                { L"shortcut.lnk", { 30, 250 } }, { L"a folder", { 30, 360 } },
+                                { L"::{20D04FE0-3AEA-1069-A2D8-08002B30309D}", { 30, 470 } } }),
+                  S_OK);
+        CDeskHostCallCounter calls;
+        ASSERT_TRUE(calls.Open(host.ProcessId()));
+        CDesktopViewPair pair;
+        ASSERT_TRUE(pair.Open());
+        calls.Reset();
+        std::vector<CDesktopItem> items;
+        ASSERT_TRUE(ReadDesktopItems(pair, false, items, nullptr));
+        EXPECT_EQ(0, calls.Read().folder);
+        ASSERT_EQ(items.size(), 5u);
+        for (const CDesktopItem& item : items) {
+            CWideString name, parsingName;
+            EXPECT_TRUE(ItemDisplayName(pair.Folder(), item.child.Get(), SHGDN_NORMAL, name));
+            EXPECT_TRUE(ItemDisplayName(pair.Folder(), item.child.Get(), SHGDN_FORPARSING, parsingName));
+            EXPECT_STREQ(name.c_str(), item.name);
+            EXPECT_STREQ(parsingName.c_str(), item.parsingName);
+        }
+        pair.Release();
+        host.Quit();
+    }
+    RemoveDirectoryW(directory.c_str());
     CoUninitialize();
 }
 

@@ -192,6 +192,16 @@ LPCITEMIDLIST CDeskHostImpl::ItemIdList(int index) const
     return reinterpret_cast<LPCITEMIDLIST>(item.lParam);
 }
 
+PITEMID_CHILD CDeskHostImpl::HandOut(int index) const
+{
+    LPCITEMIDLIST own = ItemIdList(index);
+    if (!own)
+        return nullptr;
+    if (index == faults.failDisplayNameAt)
+        return static_cast<PITEMID_CHILD>(ILCombine(own, own));
+    return static_cast<PITEMID_CHILD>(ILClone(own));
+}
+
 int CDeskHostImpl::FindItem(LPCITEMIDLIST child) const
 {
     if (!child)

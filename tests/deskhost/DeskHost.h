@@ -78,8 +78,10 @@ struct DeskHostFaults
     bool noIconSize = false;        // GetViewModeAndIconSize fails
     bool noItemCount = false;       // ItemCount fails
     int failItemAt = -1;            // IFolderView::Item fails for this index (and Items fails)
-    // GetDisplayNameOf of the folder that GetFolder hands out fails for the
-    // item at this index (the folder of SHGetDesktopFolder is the real one).
+    // No desktop folder can name the item at this index, the one that
+    // GetFolder hands out nor that of SHGetDesktopFolder in any process: the
+    // view hands out for it an ID list with a second level under the file
+    // (see CDeskHostImpl::HandOut), which names nothing.
     int failDisplayNameAt = -1;
     // SelectAndPositionItems puts every item at menuPoint instead of the
     // point given, as it does while a mouse-positioned context menu is being

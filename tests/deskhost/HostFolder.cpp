@@ -67,7 +67,8 @@ STDMETHODIMP CHostFolder::GetUIObjectOf(HWND owner, UINT count, PCUITEMID_CHILD_
 
 STDMETHODIMP CHostFolder::GetDisplayNameOf(PCUITEMID_CHILD pidl, SHGDNF flags, STRRET* name)
 {
-    if (m_host && m_host->faults.failDisplayNameAt >= 0 && m_host->FindItem(pidl) == m_host->faults.failDisplayNameAt)
+    if (m_host && m_host->faults.failDisplayNameAt >= 0 &&
+        (ILFindLastID(pidl) != pidl || m_host->FindItem(pidl) == m_host->faults.failDisplayNameAt))
         return E_FAIL;
     return m_inner->GetDisplayNameOf(pidl, flags, name);
 }

@@ -101,8 +101,8 @@ HRESULT CreateHostItemEnum(CDeskHostImpl& host, UINT flags, REFIID riid, void** 
     }
     order.insert(order.end(), rest.begin(), rest.end());
     for (int i : order) {
-        if (LPCITEMIDLIST own = host.ItemIdList(i))
-            items.push_back(static_cast<PITEMID_CHILD>(ILClone(own)));
+        if (PITEMID_CHILD child = host.HandOut(i))
+            items.push_back(child);
     }
     CHostItemEnum* enumerator = new CHostItemEnum(std::move(items));
     const HRESULT hr = enumerator->QueryInterface(riid, ppv);

@@ -68,6 +68,9 @@ public:
     // (owned by the host).
     int Count() const;
     LPCITEMIDLIST ItemIdList(int index) const;
+    // A copy of the item's ID list as the view hands it out (Item, Items);
+    // null when there is no such item.
+    PITEMID_CHILD HandOut(int index) const;
     // Index of the item whose ID list equals the given one, or -1.
     int FindItem(LPCITEMIDLIST child) const;
     // Item index by ID list bytes (the lowest index of equal lists), so that

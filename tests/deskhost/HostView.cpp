@@ -129,11 +129,8 @@ STDMETHODIMP CHostView::Item(int index, PITEMID_CHILD* child)
         return E_INVALIDARG;
     if (index == m_host->faults.failItemAt)
         return E_FAIL;
-    LPCITEMIDLIST own = m_host->ItemIdList(index);
-    if (!own)
-        return E_FAIL;
-    *child = static_cast<PITEMID_CHILD>(ILClone(own));
-    return *child ? S_OK : E_OUTOFMEMORY;
+    *child = m_host->HandOut(index);
+    return *child ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CHostView::ItemCount(UINT flags, int* count)
