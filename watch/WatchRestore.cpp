@@ -2,7 +2,7 @@
 #include <cwchar>
 #include "layout/CurrentLayout.h"
 #include "layout/LayoutStore.h"
-#include "shellview/FolderViewRestore.h"
+#include "shellview/FolderViewUndo.h"
 
 CWatchRestore RestoreOnScreenLayout(CWatchContext& context)
 {
@@ -21,12 +21,14 @@ CWatchRestore RestoreOnScreenLayout(CWatchContext& context)
     } else if (ReadLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0) {
         result.outcome = CWatchRestore::NoIcons;
     } else {
-        // Undo: what this restore replaces is the desktop as the view shows
-        // it now, before anything moves; it is kept here once undo exists.
+        // What this restore replaces is kept as the undo layout first; a
+        // keep that fails does not stop the restore.
         FolderViewMoves moves;
+        SaveResult kept = SaveResult::Unreachable;
         const bool ran =
-            RestoreThroughFolderView(pair, records, context.display.WorkArea(), context.viewFlags, moves);
+            RestoreKeepingUndo(context.flavor, context.display, pair, records, context.viewFlags, moves, kept);
         result.outcome = ran ? CWatchRestore::Restored : CWatchRestore::Failed;
+        result.undoKept = !ran || kept == SaveResult::Saved || kept == SaveResult::Empty;
         result.requested = moves.requested;
         result.moved = moves.moved;
         result.status = moves.status;
@@ -50,8 +52,9 @@ std::wstring DescribeRestore(const CWatchRestore& restore)
     case CWatchRestore::Restored:
         break;
     }
+    const std::wstring undo = restore.undoKept ? L"" : L" (this restore cannot be undone: the undo layout was not saved)";
     if (restore.requested == 0)
-        return L"Restored " + name + L": every icon was in place";
+        return L"Restored " + name + L": every icon was in place" + undo;
     std::wstring text = L"Restored " + name + L": " + std::to_wstring(restore.moved) + L" icons moved";
     const int missed = restore.requested - restore.moved;
     if (missed > 0) {
@@ -62,5 +65,5 @@ std::wstring DescribeRestore(const CWatchRestore& restore)
             text += std::wstring(L" (error ") + code + L")";
         }
     }
-    return text;
+    return text + undo;
 }

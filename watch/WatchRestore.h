@@ -21,6 +21,7 @@ struct CWatchRestore
     int requested = 0;       // icons that were not at their places
     int moved = 0;           // of those, the icons that got there
     HRESULT status = S_OK;   // of the move
+    bool undoKept = true;    // what the restore replaced was kept for undo
 };
 
 CWatchRestore RestoreOnScreenLayout(CWatchContext& context);
