@@ -2,25 +2,34 @@
 #include <cwchar>
 #include "layout/CurrentLayout.h"
 #include "layout/LayoutStore.h"
+#include "layout/UndoLayout.h"
 #include "shellview/FolderViewUndo.h"
 
-CWatchRestore RestoreOnScreenLayout(CWatchContext& context)
+namespace {
+
+CWatchRestore RestoreOnScreen(CWatchContext& context, bool undo)
 {
     CWatchRestore result;
+    result.undo = undo;
     CDesktopViewPair pair;
     if (!pair.Open())
         return result;
     ProbeIconSize(context.display, pair.View());
     const int monitors = context.display.Capture();
-    const CWideString name = FindCurrentLayout(context.flavor, context.display, monitors);
+    const CWideString name = undo ? UndoLayoutName(context.display, context.flavor)
+                                  : FindCurrentLayout(context.flavor, context.display, monitors);
     result.layoutName = name.IsAbsent() ? context.display.LayoutName(monitors, true, context.flavor).c_str()
                                         : name.c_str();
     CIconRecordArray records;
-    if (name.IsAbsent()) {
+    if (undo) {
+        if (ReadUndoLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0)
+            result.outcome = CWatchRestore::NoLayout;
+    } else if (name.IsAbsent()) {
         result.outcome = CWatchRestore::NoLayout;
     } else if (ReadLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0) {
         result.outcome = CWatchRestore::NoIcons;
-    } else {
+    }
+    if (result.outcome == CWatchRestore::Unreachable) {
         // What this restore replaces is kept as the undo layout first; a
         // keep that fails does not stop the restore.
         FolderViewMoves moves;
@@ -37,6 +46,18 @@ CWatchRestore RestoreOnScreenLayout(CWatchContext& context)
     return result;
 }
 
+} // namespace
+
+CWatchRestore RestoreOnScreenLayout(CWatchContext& context)
+{
+    return RestoreOnScreen(context, false);
+}
+
+CWatchRestore UndoOnScreenRestore(CWatchContext& context)
+{
+    return RestoreOnScreen(context, true);
+}
+
 std::wstring DescribeRestore(const CWatchRestore& restore)
 {
     const std::wstring& name = restore.layoutName;
@@ -44,7 +65,7 @@ std::wstring DescribeRestore(const CWatchRestore& restore)
     case CWatchRestore::Unreachable:
         return L"The desktop could not be reached: nothing moved";
     case CWatchRestore::NoLayout:
-        return L"No layout stored for " + name + L": nothing moved";
+        return (restore.undo ? L"Nothing to undo for " : L"No layout stored for ") + name + L": nothing moved";
     case CWatchRestore::NoIcons:
         return L"No icons stored in " + name + L": nothing moved";
     case CWatchRestore::Failed:
@@ -53,9 +74,10 @@ std::wstring DescribeRestore(const CWatchRestore& restore)
         break;
     }
     const std::wstring undo = restore.undoKept ? L"" : L" (this restore cannot be undone: the undo layout was not saved)";
+    const std::wstring done = (restore.undo ? L"Undid the last restore of " : L"Restored ") + name;
     if (restore.requested == 0)
-        return L"Restored " + name + L": every icon was in place" + undo;
-    std::wstring text = L"Restored " + name + L": " + std::to_wstring(restore.moved) + L" icons moved";
+        return done + L": every icon was in place" + undo;
+    std::wstring text = done + L": " + std::to_wstring(restore.moved) + L" icons moved";
     const int missed = restore.requested - restore.moved;
     if (missed > 0) {
         text += L", " + std::to_wstring(missed) + L" did not reach their places";

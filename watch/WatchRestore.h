@@ -11,7 +11,7 @@ struct CWatchRestore
     enum Outcome
     {
         Unreachable, // the shell's view of the desktop could not be opened
-        NoLayout,    // no layout stored for the configuration: nothing moved
+        NoLayout,    // no layout (or undo layout) stored for the configuration: nothing moved
         NoIcons,     // the layout holds no icon record: nothing moved
         Failed,      // the view could not be read: nothing moved
         Restored,
@@ -22,9 +22,14 @@ struct CWatchRestore
     int moved = 0;           // of those, the icons that got there
     HRESULT status = S_OK;   // of the move
     bool undoKept = true;    // what the restore replaced was kept for undo
+    bool undo = false;       // the restore undid the last one
 };
 
 CWatchRestore RestoreOnScreenLayout(CWatchContext& context);
+// "Undo Last Restore": the undo layout of the configuration on screen (its
+// full layout name), restored the same way, so that a second undo returns to
+// where the first started.
+CWatchRestore UndoOnScreenRestore(CWatchContext& context);
 
 // What the log and the notification icon say about it.
 std::wstring DescribeRestore(const CWatchRestore& restore);

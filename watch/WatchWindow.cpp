@@ -90,14 +90,10 @@ void CWatchWindow::ShowMenu(POINT at)
     // The menu closes when the user clicks elsewhere only if its window is
     // the foreground window (TrackPopupMenu's documentation).
     SetForegroundWindow(m_window);
-    const UINT command = static_cast<UINT>(TrackPopupMenuEx(
-        popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, at.x, at.y, m_window, nullptr));
+    // The chosen command comes as WM_COMMAND, as any window's menu does.
+    TrackPopupMenuEx(popup, TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, at.x, at.y, m_window, nullptr);
     PostMessageW(m_window, WM_NULL, 0, 0);
     DestroyMenu(menu);
-    if (command == IDM_EXIT)
-        DestroyWindow(m_window);
-    else if (command)
-        m_handler->OnCommand(command);
 }
 
 LRESULT CALLBACK CWatchWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -144,6 +140,12 @@ LRESULT CWatchWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == PBT_APMRESUMEAUTOMATIC)
             m_handler->OnTrigger(WatchTrigger::Resume);
         return TRUE;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDM_EXIT)
+            DestroyWindow(m_window);
+        else if (HIWORD(wParam) == 0 && lParam == 0)
+            m_handler->OnCommand(LOWORD(wParam));
+        return 0;
     case WM_TIMER:
         if (wParam == kTimerId)
             m_handler->OnTimer();

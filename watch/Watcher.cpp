@@ -57,7 +57,7 @@ void CWatcher::Tell(const std::wstring& action)
 
 void CWatcher::Schedule()
 {
-    if (m_triggered || m_rebase || m_restoreNow)
+    if (m_triggered || m_rebase || m_restoreNow || m_undo)
         m_window.StartTimer(USER_TIMER_MINIMUM);
     else if (m_settle.Pending())
         m_window.StartTimer(m_settle.NextLookIn());
@@ -97,6 +97,15 @@ void CWatcher::OnTimer()
         m_restoreNow = false;
         m_context.log.Write(L"Restore Now");
         Tell(DescribeRestore(RestoreOnScreenLayout(m_context)));
+    }
+    if (m_undo) {
+        m_undo = false;
+        m_context.log.Write(L"Undo Last Restore");
+        const CWatchRestore undone = UndoOnScreenRestore(m_context);
+        Tell(DescribeRestore(undone));
+        // The user chose these places: a look still due after an automatic
+        // restore must not put that restore back.
+        m_rebase = m_rebase || undone.outcome == CWatchRestore::Restored;
     }
     if (!m_rebase && !m_triggered && !m_settle.Pending()) {
         Schedule();
@@ -170,6 +179,10 @@ void CWatcher::OnCommand(UINT command)
     switch (command) {
     case IDM_RESTORE_NOW:
         m_restoreNow = true;
+        Schedule();
+        break;
+    case IDM_UNDO:
+        m_undo = true;
         Schedule();
         break;
     case IDM_PAUSE:

@@ -34,12 +34,14 @@ private:
     bool m_paused = false;
     bool m_autoRestore = true;
     // Asked for since the last tick of the timer: triggers (the first look
-    // of a change), taking the desktop on screen as settled, Restore Now.
+    // of a change), taking the desktop on screen as settled, Restore Now,
+    // Undo Last Restore.
     bool m_triggered = false;
     ULONGLONG m_triggeredAt = 0;
     bool m_shellRestarted = false;
     bool m_rebase = false;
     bool m_restoreNow = false;
+    bool m_undo = false;
     // Every call on the shell's view waits in a loop that dispatches this
     // thread's messages, timer ones included: a look or a restore must not
     // start inside another.

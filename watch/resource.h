@@ -9,3 +9,4 @@
 #define IDM_PAUSE             202
 #define IDM_OPEN_LOG          203
 #define IDM_EXIT              204
+#define IDM_UNDO              205

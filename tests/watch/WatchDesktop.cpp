@@ -89,8 +89,10 @@ bool LaunchWithLayouts(CDeskHostProcess& host, const std::vector<DeskIcon>& smal
 
 void DeleteLayouts()
 {
-    for (const wchar_t* name : { kBigLayout, kSmallLayout })
+    for (const wchar_t* name : { kBigLayout, kSmallLayout }) {
         SHDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Quenlo\\Tovak\\") + name).c_str());
+        SHDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Quenlo\\Tovak (undo)\\") + name).c_str());
+    }
 }
 
 Positions PositionsOf(const std::vector<DeskIcon>& icons)

@@ -6,6 +6,8 @@
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 #include "tests/watch/WatchDesktop.h"
+#include "layout/WatchNames.h"
+#include "watch/resource.h"
 
 namespace {
 
@@ -90,10 +92,26 @@ TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
         ASSERT_TRUE(restored(kBigLayout)) << Narrow(WatchLogSince(mark));
         EXPECT_EQ(ViewPositions(), PositionsOf(kBig));
 
+        // "Undo Last Restore" puts back what that restore replaced; a second
+        // one returns to the restored layout; with no undo layout for the
+        // configuration on screen nothing moves.
+        auto undo = [&](const std::wstring& said) {
+            mark = WatchLogMark();
+            return PostMessageW(FindWindowW(kWatchWindowClass, nullptr), WM_COMMAND, IDM_UNDO, 0) &&
+                   WaitForWatchLog(said, mark, 20000);
+        };
+        const std::wstring undid = std::wstring(L"Undid the last restore of ") + kBigLayout + L": 5 icons moved";
+        ASSERT_TRUE(undo(undid)) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), PositionsOf(kShuffled));
+        ASSERT_TRUE(undo(undid)) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), PositionsOf(kBig));
+
         // A size with no layout: the host's shove stays.
         ASSERT_TRUE(switchTo(1024, 768));
         const Positions unsaved = WaitUntilOn(1024, 768);
         ASSERT_TRUE(WaitForWatchLog(L"No layout stored for Layout 1024 x 768 (48): nothing moved", mark, 20000));
+        EXPECT_EQ(ViewPositions(), unsaved);
+        ASSERT_TRUE(undo(L"Nothing to undo for Layout 1024 x 768 (48): nothing moved"));
         EXPECT_EQ(ViewPositions(), unsaved);
         EXPECT_TRUE(watcher.Exit());
     }
