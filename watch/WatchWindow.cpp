@@ -141,9 +141,12 @@ LRESULT CWatchWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
             m_handler->OnTrigger(WatchTrigger::Resume);
         return TRUE;
     case WM_COMMAND:
+        // Menu commands only: no accelerator, no control sends any.
+        if (HIWORD(wParam) != 0 || lParam != 0)
+            return 0;
         if (LOWORD(wParam) == IDM_EXIT)
             DestroyWindow(m_window);
-        else if (HIWORD(wParam) == 0 && lParam == 0)
+        else
             m_handler->OnCommand(LOWORD(wParam));
         return 0;
     case WM_TIMER:
