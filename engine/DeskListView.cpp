@@ -48,11 +48,13 @@ bool CDeskListView::SetPosition(int index, POINT pt) const
     return SendMessageW(m_window, LVM_SETITEMPOSITION, static_cast<WPARAM>(index), PackPoint(pt)) != 0;
 }
 
-bool CDeskListView::PlaceAndVerify(int index, POINT pt) const
+bool CDeskListView::PlaceAndVerify(int index, POINT pt, CFirstMoveHook* firstMove) const
 {
     POINT now;
     if (ReadPosition(index, now) && now.x == pt.x && now.y == pt.y)
         return true;
+    if (firstMove)
+        firstMove->Fire();
     if (!SetPosition(index, pt))
         return false;
     return ReadPosition(index, now) && now.x == pt.x && now.y == pt.y;
@@ -97,15 +99,16 @@ void CDeskListView::SetExtendedStyle(DWORD mask, DWORD style) const
     SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, mask, style);
 }
 
-bool CDeskIconMover::PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child) const
+bool CDeskIconMover::PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child)
 {
     CItemIdList owned;
     if (m_folderView && !child && SUCCEEDED(m_folderView->Item(index, owned.Put())))
         child = owned.Get();
     if (!m_folderView || !child)
-        return m_listView.PlaceAndVerify(index, pt);
+        return m_listView.PlaceAndVerify(index, pt, &m_firstMove);
     if (At(child, pt))
         return true;
+    m_firstMove.Fire();
     // SVSI_POSITIONITEM lets the view choose where the item goes: when the
     // call comes while a mouse-positioned context menu is being handled (our
     // commands run from the desktop's context menu), the view puts the item

@@ -5,6 +5,7 @@
 #include <vector>
 #include "layout/Owners.h"
 #include "layout/IconRecord.h"
+#include "engine/RestoreAccess.h"
 
 // The desktop list view seen from inside the shell process: every operation
 // is one list view message sent to the window. Indices are valid only while
@@ -25,7 +26,7 @@ public:
     // The position travels packed: x in the low 16 bits, y in the high 16.
     bool SetPosition(int index, POINT pt) const;
     // Moves the icon unless it is already at pt; true when it is there after.
-    bool PlaceAndVerify(int index, POINT pt) const;
+    bool PlaceAndVerify(int index, POINT pt, CFirstMoveHook* firstMove = nullptr) const;
     // The whole item, icon and label.
     bool ReadBounds(int index, RECT& rc) const;
     // Width and height of one icon cell.
@@ -50,15 +51,15 @@ private:
 class CDeskIconMover
 {
 public:
-    CDeskIconMover(const CDeskListView& listView, IFolderView* folderView)
-        : m_listView(listView), m_folderView(folderView)
+    CDeskIconMover(const CDeskListView& listView, IFolderView* folderView, CFirstMoveHook firstMove = CFirstMoveHook())
+        : m_listView(listView), m_folderView(folderView), m_firstMove(std::move(firstMove))
     {
     }
 
     // Moves the icon unless it is already at pt; true when it is there
     // after, as the folder view holds it (false: misplaced). child is the
     // icon's ID list when the caller has it; else it comes from the view.
-    bool PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child = nullptr) const;
+    bool PlaceAndVerify(int index, POINT pt, PCUITEMID_CHILD child = nullptr);
 
 private:
     // The view moves the list view's item together with its own record, so
@@ -67,6 +68,7 @@ private:
 
     const CDeskListView& m_listView;
     IFolderView* m_folderView;
+    CFirstMoveHook m_firstMove;
 };
 
 // Buffer of a list view label as the scans and the capture read it.

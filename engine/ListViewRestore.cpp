@@ -211,9 +211,6 @@ int RestoreRecordsInShell(CDeskContext& context, HWND listView, const CIconRecor
     CDeskViewObjects objects;
     if (FAILED(objects.Open(context)))
         return 0;
-    // The restore is what the user asked for: it runs even when the positions
-    // it replaces could not be kept, and no extra box says so.
-    KeepUndoLayoutInShell(context, listView);
     CDeskListView view(listView);
     RestoreOutcome outcome;
     {
@@ -221,7 +218,10 @@ int RestoreRecordsInShell(CDeskContext& context, HWND listView, const CIconRecor
         // list view's styles alone leaves the shell arranging the icons.
         CFolderFlagSwitch folderFlags(objects.FolderView2());
         CArrangeSuspension arrange(folderFlags, context.ccFlag && objects.FolderView2());
-        CListViewRestoreAccess access(context, view, objects);
+        // The restore is what the user asked for: it runs even when the
+        // positions it replaces could not be kept, and no extra box says so.
+        CListViewRestoreAccess access(context, view, objects,
+                                      CFirstMoveHook([&] { KeepUndoLayoutInShell(context, listView); }));
         RunRestore(access, records, context.display.WorkArea(), context.ccFlag, &outcome);
     }
     // The restore still counts as done (the caller opens no dialog), but the

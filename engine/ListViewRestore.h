@@ -22,8 +22,11 @@
 class CListViewRestoreAccess : public CRestoreAccess
 {
 public:
-    CListViewRestoreAccess(CDeskContext& context, const CDeskListView& listView, const CDeskViewObjects& objects)
-        : m_context(context), m_listView(listView), m_objects(objects), m_mover(listView, objects.FolderView())
+    // firstMove runs just before the first icon moves, if one does.
+    CListViewRestoreAccess(CDeskContext& context, const CDeskListView& listView, const CDeskViewObjects& objects,
+                           CFirstMoveHook firstMove = CFirstMoveHook())
+        : m_context(context), m_listView(listView), m_objects(objects),
+          m_mover(listView, objects.FolderView(), std::move(firstMove))
     {
     }
 
@@ -80,6 +83,7 @@ private:
 // layout was read and placed, 0 otherwise.
 int RestoreLayoutInShell(CDeskContext& context, HWND listView, const wchar_t* source, int selector);
 // Places records that the caller has read (source names them in messages),
-// after keeping the current positions as the undo layout. Returns 1 when
-// placed, 0 when the desktop view objects could not be opened.
+// keeping the current positions as the undo layout just before the first icon
+// moves. Returns 1 when placed, 0 when the desktop view objects could not be
+// opened.
 int RestoreRecordsInShell(CDeskContext& context, HWND listView, const CIconRecordArray& records, const wchar_t* source);

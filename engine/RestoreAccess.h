@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <functional>
 #include <vector>
 #include "engine/ViewFlags.h"
 #include "layout/IconRecord.h"
@@ -46,4 +47,26 @@ public:
 
 protected:
     ~CRestoreAccess() = default;
+};
+
+// The call a restore makes just before it first moves an icon (the undo
+// layout is kept then, from positions that nothing has changed yet), and
+// never when it moves none: a restore that finds every icon in place must
+// not replace the undo layout of the last one that moved them.
+class CFirstMoveHook
+{
+public:
+    CFirstMoveHook() = default;
+    explicit CFirstMoveHook(std::function<void()> call) : m_call(std::move(call)) {}
+    void Fire()
+    {
+        if (!m_call)
+            return;
+        const std::function<void()> call = std::move(m_call);
+        m_call = nullptr;
+        call();
+    }
+
+private:
+    std::function<void()> m_call;
 };

@@ -3,6 +3,14 @@
 #include "engine/NameMatch.h"
 #include "engine/RestoreEngine.h"
 
+CFolderViewRestoreAccess::CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves)
+    : m_pair(pair), m_flags(pair.View())
+{
+    // Until the first move, the items hold the positions as read.
+    if (beforeMoves)
+        m_firstMove = CFirstMoveHook([this, beforeMoves] { beforeMoves(m_items); });
+}
+
 bool CFolderViewRestoreAccess::CellSpacing(SIZE& spacing)
 {
     return ReadCellSpacing(m_pair.View(), spacing);
@@ -16,11 +24,6 @@ bool CFolderViewRestoreAccess::ReadItems()
     m_byName.clear();
     m_read = ReadDesktopItems(m_pair, true, m_items, &m_count);
     m_movedAside.assign(m_items.size(), false);
-    if (m_read && m_beforeMoves) {
-        const ItemsReadHook hook = std::move(m_beforeMoves);
-        m_beforeMoves = nullptr;
-        hook(m_items);
-    }
     return m_read;
 }
 
@@ -46,6 +49,7 @@ void CFolderViewRestoreAccess::MoveItem(int index, POINT cell)
 {
     if (index < 0 || static_cast<size_t>(index) >= m_items.size())
         return;
+    m_firstMove.Fire();
     PCUITEMID_CHILD child = m_items[static_cast<size_t>(index)].child.Get();
     PositionItems(m_pair.View(), 1, &child, &cell);
     m_movedAside[static_cast<size_t>(index)] = true;
@@ -125,6 +129,7 @@ void CFolderViewRestoreAccess::Finish()
     m_result.requested = count;
     if (count == 0)
         return;
+    m_firstMove.Fire();
     m_result.status = PositionItems(m_pair.View(), static_cast<UINT>(count), children.data(), points.data());
     // The view may refuse the call, or put an icon elsewhere (a grid it
     // snaps to, an arrangement it keeps): only what reads back at its

@@ -24,17 +24,15 @@ struct FolderViewMoves
     int byFileName = 0; // icons matched by file name alone (the Desktop folder has moved)
 };
 
-// Called once with the desktop items as the restore first reads them, before
-// anything moves (the undo layout is kept from them).
+// Called with the desktop items as the restore read them, just before it
+// first moves an icon (the undo layout is kept from them); never when it moves
+// none.
 using ItemsReadHook = std::function<void(const std::vector<CDesktopItem>&)>;
 
 class CFolderViewRestoreAccess : public CRestoreAccess
 {
 public:
-    explicit CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves = ItemsReadHook())
-        : m_pair(pair), m_flags(pair.View()), m_beforeMoves(std::move(beforeMoves))
-    {
-    }
+    explicit CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves = ItemsReadHook());
 
     // The view's folder flags.
     DWORD ReadViewFlags() override { return m_flags.ReadViewFlags(); }
@@ -69,7 +67,7 @@ private:
     const CDesktopViewPair& m_pair;
     FolderViewMoves m_result;
     CFolderFlagSwitch m_flags;
-    ItemsReadHook m_beforeMoves;
+    CFirstMoveHook m_firstMove;
     // The desktop items in view order, read once; an item moved out of the
     // way is marked, and its position read again when a record takes it.
     std::vector<CDesktopItem> m_items;

@@ -3,9 +3,10 @@
 #include "layout/UndoLayout.h"
 
 bool RestoreKeepingUndo(const CLayoutFlavor& flavor, CDisplayConfig& display, const CDesktopViewPair& pair,
-                        const CIconRecordArray& records, bool viewFlags, FolderViewMoves& moves, SaveResult& kept)
+                        const CIconRecordArray& records, bool viewFlags, FolderViewMoves& moves,
+                        std::optional<SaveResult>& kept)
 {
-    kept = SaveResult::Unreachable;
+    kept.reset();
     ProbeIconSize(display, pair.View());
     const CWideString name = UndoLayoutName(display, flavor);
     return RestoreThroughFolderView(pair, records, display.WorkArea(), viewFlags, moves,

@@ -33,11 +33,11 @@ CWatchRestore RestoreOnScreen(CWatchContext& context, bool undo)
         // What this restore replaces is kept as the undo layout first; a
         // keep that fails does not stop the restore.
         FolderViewMoves moves;
-        SaveResult kept = SaveResult::Unreachable;
+        std::optional<SaveResult> kept;
         const bool ran =
             RestoreKeepingUndo(context.flavor, context.display, pair, records, context.viewFlags, moves, kept);
         result.outcome = ran ? CWatchRestore::Restored : CWatchRestore::Failed;
-        result.undoKept = !ran || kept == SaveResult::Saved || kept == SaveResult::Empty;
+        result.undoKept = !kept || *kept == SaveResult::Saved || *kept == SaveResult::Empty;
         result.requested = moves.requested;
         result.moved = moves.moved;
         result.status = moves.status;

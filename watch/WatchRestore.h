@@ -21,7 +21,7 @@ struct CWatchRestore
     int requested = 0;       // icons that were not at their places
     int moved = 0;           // of those, the icons that got there
     HRESULT status = S_OK;   // of the move
-    bool undoKept = true;    // what the restore replaced was kept for undo
+    bool undoKept = true;    // what the restore replaced was kept for undo (or nothing moved)
     bool undo = false;       // the restore undid the last one
 };
 

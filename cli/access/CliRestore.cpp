@@ -63,11 +63,11 @@ bool RestoreRecordsFromCli(CCliContext& context, const wchar_t* source, const CI
         return false;
     ProbeCliCommonControls(context);
     FolderViewMoves moves;
-    SaveResult kept = SaveResult::Unreachable;
+    std::optional<SaveResult> kept;
     if (!RestoreKeepingUndo(context.flavor, context.display, pair, records, context.ccFlag, moves, kept))
         return false;
     // The restore is what was asked for: it ran, but it cannot be undone.
-    if (kept != SaveResult::Saved)
+    if (kept && *kept != SaveResult::Saved)
         OutText(context, OutStream::Err, L"Ostrel: Could not keep the icon positions: this restore cannot be undone.\n");
     ReportRestore(context, source, moves);
     if (moves.byFileName > 0)

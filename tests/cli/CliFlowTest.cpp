@@ -138,7 +138,8 @@ TEST_F(CliFlowTest, SaveAndRestoreTheCurrentConfigurationsLayout)
 }
 
 // Undo puts back what the last restore moved; a second undo returns. A restore that does not run
-// keeps nothing; one whose keep fails still runs and says so. The chooser never lists undo layouts.
+// or moves nothing keeps nothing; one whose keep fails still runs and says so. The chooser never
+// lists undo layouts.
 TEST_F(CliFlowTest, UndoReturnsToWhereTheLastRestoreStarted)
 {
     const std::wstring nothing = L"Nothing to undo for: " + FullLayoutName() + L".\n";
@@ -153,6 +154,7 @@ TEST_F(CliFlowTest, UndoReturnsToWhereTheLastRestoreStarted)
     EXPECT_EQ(Current(), scattered);
     EXPECT_EQ(Run({ L"restore", L"/y" }), 0);
     EXPECT_EQ(Current(), saved);
+    EXPECT_EQ(Run({ L"restore", L"/y" }), 0) << "moves nothing: keeps nothing";
     EXPECT_EQ(Run({ L"/undo" }, { L'y' }), 0);
     EXPECT_EQ(out, L"Undo Last Restore for:\n\t" + FullLayoutName() + L" [y/n]? y\nLayout: " + FullLayoutName() +
                        L"\nOstrel: Repositioned: 3 Icons\n");

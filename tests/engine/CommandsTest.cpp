@@ -146,8 +146,8 @@ TEST_F(CommandsTest, ASaveThatDidNotHappenIsToldInAMessageBox)
 }
 
 // Undo Restore puts back what the last restore moved; a second undo returns.
-// A restore that does not run keeps nothing; one whose keep fails still runs,
-// with no extra box. The dialog never lists undo layouts.
+// A restore that does not run or moves nothing keeps nothing; one whose keep
+// fails still runs, with no extra box. The dialog never lists undo layouts.
 TEST_F(CommandsTest, UndoRestoreReturnsToWhereTheLastRestoreStarted)
 {
     Start({ { L"a.txt", { 300, 300 } }, { L"b.doc", { 1200, 800 } } });
@@ -171,6 +171,7 @@ TEST_F(CommandsTest, UndoRestoreReturnsToWhereTheLastRestoreStarted)
     EXPECT_EQ(1, RestoreDesktopCommand(context));
     const std::vector<POINT> restored = { host.Position(0), host.Position(1) };
     ASSERT_EQ(POINT({ 600, 500 }), restored[0]);
+    EXPECT_EQ(1, RestoreDesktopCommand(context)) << "moves nothing: keeps nothing";
     UndoRestoreCommand(context);
     EXPECT_EQ(std::wstring(L"Undo the last restore of\n") + kFull + L" ?", boxes.back().text);
     EXPECT_EQ(before, std::vector<POINT>({ host.Position(0), host.Position(1) }));
