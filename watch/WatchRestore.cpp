@@ -21,15 +21,17 @@ CWatchRestore RestoreOnScreen(CWatchContext& context, bool undo)
     result.layoutName = name.IsAbsent() ? context.display.LayoutName(monitors, true, context.flavor).c_str()
                                         : name.c_str();
     CIconRecordArray records;
+    bool read = false;
     if (undo) {
-        if (ReadUndoLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0)
-            result.outcome = CWatchRestore::NoLayout;
+        read = ReadUndoLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) > 0;
+        result.outcome = CWatchRestore::NoLayout;
     } else if (name.IsAbsent()) {
         result.outcome = CWatchRestore::NoLayout;
-    } else if (ReadLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0) {
+    } else {
+        read = ReadLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) > 0;
         result.outcome = CWatchRestore::NoIcons;
     }
-    if (result.outcome == CWatchRestore::Unreachable) {
+    if (read) {
         // What this restore replaces is kept as the undo layout first; a
         // keep that fails does not stop the restore.
         FolderViewMoves moves;
