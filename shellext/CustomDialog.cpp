@@ -1,8 +1,8 @@
 #include "shellext/CustomDialog.h"
 #include <shlobj.h>
 #include <shlwapi.h>
-#include "engine/DeskCommands.h"
-#include "engine/ListViewRestore.h"
+#include "deskshell/DeskCommands.h"
+#include "deskshell/ListViewRestore.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 #include "layout/ResText.h"

@@ -2,7 +2,7 @@
 #include <shlwapi.h>
 #include <strsafe.h>
 #include <new>
-#include "engine/DeskCommands.h"
+#include "deskshell/DeskCommands.h"
 #include "shellext/CustomDialog.h"
 #include "shellext/Module.h"
 #include "shellext/Settings.h"

@@ -3,7 +3,7 @@
 #include <ocidl.h>
 #include <shlobj.h>
 #include "layout/Owners.h"
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include "shellext/DeskMenuIds.h"
 
 // The context-menu handler of the desktop background. The shell makes one for

@@ -6,7 +6,7 @@
 
 // String table of the shell extension; the desktop commands of engine/ load
 // some of its texts as well.
-#include "engine/ShellExtStrings.h"
+#include "deskshell/ShellExtStrings.h"
 
 // Type library and manifest.
 #define IDR_TYPELIB           1

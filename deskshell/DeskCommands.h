@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <memory>
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include "engine/DesktopWindow.h"
 #include "layout/Capture.h"
 #include "layout/LayoutFile.h"

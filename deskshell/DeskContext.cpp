@@ -1,6 +1,6 @@
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include "engine/ComCtlVersion.h"
-#include "engine/ShellExtStrings.h"
+#include "deskshell/ShellExtStrings.h"
 #include "layout/ResText.h"
 
 int CDeskSystem::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)

@@ -1,10 +1,10 @@
-#include "engine/DeskCommands.h"
+#include "deskshell/DeskCommands.h"
 #include <cwchar>
-#include "engine/DeskListView.h"
-#include "engine/DeskViewObjects.h"
-#include "engine/ListViewCapture.h"
-#include "engine/ListViewRestore.h"
-#include "engine/ShellExtStrings.h"
+#include "deskshell/DeskListView.h"
+#include "deskshell/DeskViewObjects.h"
+#include "deskshell/ListViewCapture.h"
+#include "deskshell/ListViewRestore.h"
+#include "deskshell/ShellExtStrings.h"
 #include "layout/CurrentLayout.h"
 #include "layout/UndoLayout.h"
 
