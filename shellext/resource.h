@@ -12,6 +12,9 @@
 #define IDR_TYPELIB           1
 #define IDR_MANIFEST          ISOLATIONAWARE_MANIFEST_RESOURCE_ID
 
+// The module's icon, shown beside "Ostrel" in the Windows 11 menu.
+#define IDI_OSTREL            1
+
 // Custom Save/Restore dialog.
 #define IDD_CUSTOM            202
 #define IDC_RESTORE           4
