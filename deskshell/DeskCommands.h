@@ -7,6 +7,10 @@
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 
+// The desktop list view, when it belongs to this process (the shell's); else
+// null, after telling the user that it is missing or out of reach.
+HWND FindListViewOrWarn(const CDeskContext& context);
+
 // The shell extension's desktop commands. Each finds the desktop list view,
 // refreshes the probes and captures the display configuration itself.
 void SaveDesktopCommand(CDeskContext& context);

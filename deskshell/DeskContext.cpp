@@ -35,6 +35,16 @@ void CDeskContext::SetSiteUnknown(IUnknown* site)
     m_site.Assign(site);
 }
 
+HRESULT CDeskContext::QuerySite(REFIID riid, void** result) const
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    if (!m_site)
+        return E_FAIL;
+    return m_site->QueryInterface(riid, result);
+}
+
 const wchar_t* CDeskContext::Text(UINT id) const
 {
     return LoadResText(flavor.resources, id);

@@ -271,11 +271,9 @@ const wchar_t* LayoutFileFolder()
 
 void CustomSaveRestoreCommand(CDeskContext& context)
 {
-    HWND listView = FindDesktopListView();
-    if (!listView) {
-        context.ShowMessage(context.Text(IDS_NO_LISTVIEW), MB_OKCANCEL | MB_ICONWARNING);
+    HWND listView = FindListViewOrWarn(context);
+    if (!listView)
         return;
-    }
     ProbeDesktopView(context);
     const int monitors = context.display.Capture();
 

@@ -309,11 +309,5 @@ STDMETHODIMP CDeskExplorerCommand::SetSite(IUnknown* site)
 
 STDMETHODIMP CDeskExplorerCommand::GetSite(REFIID riid, void** result)
 {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    IUnknown* site = SiteUnknown();
-    if (!site)
-        return E_FAIL;
-    return site->QueryInterface(riid, result);
+    return QuerySite(riid, result);
 }

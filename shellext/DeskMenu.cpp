@@ -272,11 +272,5 @@ STDMETHODIMP CDeskMenu::SetSite(IUnknown* site)
 
 STDMETHODIMP CDeskMenu::GetSite(REFIID riid, void** result)
 {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    IUnknown* site = SiteUnknown();
-    if (!site)
-        return E_FAIL;
-    return site->QueryInterface(riid, result);
+    return QuerySite(riid, result);
 }

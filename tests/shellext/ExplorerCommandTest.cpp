@@ -5,6 +5,7 @@
 #include <shobjidl.h>
 #include <string>
 #include <vector>
+#include "DeskHostProcess.h"
 #include "shellext/DeskMenuIds.h"
 #include "tests/shellext/ShellExtFixture.h"
 
@@ -126,6 +127,31 @@ TEST_F(ExplorerCommandTest, SaveDesktopThenRestoreDesktopThroughTheSubcommandsPu
     for (const CUiDriver* driver : { &save, &restore })
         for (const std::string& error : driver->Errors())
             ADD_FAILURE() << error;
+}
+
+// Explorer runs the packaged class in a COM surrogate, whose commands find
+// the desktop list view in another process: they say so and touch nothing.
+TEST(ExplorerCommandOutsideTheShellTest, CommandsRefuseTheListViewOfAnotherProcess)
+{
+    CScopedUserHive hive;
+    CShellApartment apartment;
+    CDeskHostProcess shell;
+    ASSERT_EQ(shell.Launch({ { L"Alpha.txt", { 100, 100 } } }), S_OK);
+    const std::vector<CComRef<IExplorerCommand>> commands = Subcommands(NewEntry(nullptr).Get());
+    ASSERT_EQ(commands.size(), 6u);
+    std::wstring said;
+    CUiDriver driver([&](CUiDriver& ui) {
+        if (HWND box = ui.WaitDialog(L"Ostrel")) {
+            said = ui.MessageText(box);
+            ui.Click(box, IDOK);
+            ui.WaitGone(box);
+        }
+    });
+    EXPECT_EQ(commands[0]->Invoke(nullptr, nullptr), S_OK);
+    driver.Finish();
+    EXPECT_NE(said.find(L"\"Show more options\""), std::wstring::npos) << Narrow(said);
+    for (const std::string& error : driver.Errors())
+        ADD_FAILURE() << error;
 }
 
 } // namespace
