@@ -170,7 +170,8 @@ def osslsign(pfx, password, source, target):
                    "-in", source, "-out", target]
         done = subprocess.run(command, capture_output=True, check=False)
     if done.returncode != 0:
-        fail("osslsigncode could not sign %s: %s" % (source, (done.stdout + done.stderr).decode(errors="replace").strip()))
+        said = (done.stdout + done.stderr).decode(errors="replace").strip()
+        fail("osslsigncode could not sign %s: %s" % (source, said))
 
 
 def package(args):
