@@ -45,6 +45,16 @@ ShowInstDetails show
 ShowUninstDetails show
 BrandingText "${PRODUCT} ${VERSION}"
 
+; ---- Signatures --------------------------------------------------------------
+; SIGN is the build's signing command (scripts/ostrelpack.py sign): with the
+; certificate of OSTREL_SIGN_PFX it signs the installer and the uninstaller
+; (Authenticode, SHA-256); without one it does nothing.
+!ifdef SIGN
+  !finalize '${SIGN} "%1"' = 0
+  !uninstfinalize '${SIGN} "%1"' = 0
+!endif
+; ---- End of signatures -------------------------------------------------------
+
 VIProductVersion "${FILEVERSION}"
 VIFileVersion "${FILEVERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
@@ -58,6 +68,10 @@ VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}. All rights reserve
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+; ---- Last page: the Windows 11 menu entry ------------------------------------
+!define MUI_FINISHPAGE_TEXT "${PRODUCT} is installed. On the desktop's context menu it is the entry $\"Ostrel$\"; on Windows 11 Explorer may need a restart (or a new sign-in) before the entry shows. The classic menu under $\"Show more options$\" always has it."
+!insertmacro MUI_PAGE_FINISH
+; ---- End of last page --------------------------------------------------------
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
@@ -310,6 +324,46 @@ Section "Restore icons automatically when the display changes" SecWatch
   WriteRegStr HKLM "${RUN_KEY}" "${kWatchRunValue}" '"$INSTDIR\${kWatchExecutable}"'
   Call StartWatcher
 SectionEnd
+
+; ---- The Windows 11 menu entry -----------------------------------------------
+; Windows 11 lists at the top level of its context menus only handlers that
+; come with package identity. The sparse package Ostrel.msix gives
+; ostrelsx.dll that identity while its files stay here (its external
+; location); it is registered after the classic registration above (a
+; signed package for the user who runs setup, the unsigned form for every
+; user, which Windows allows an administrator alone). When it fails, the classic menu (under "Show more
+; options") still works. Windows 10 gets the classic menu alone.
+!include WinVer.nsh
+!include "${STAGE}\package.nsh"
+
+Section "-Windows 11 menu entry" SecPackage
+  SetOutPath "$INSTDIR"
+  File "${STAGE}\Ostrel.msix"
+  ${If} ${AtLeastBuild} 22000
+    ; The folder goes to PowerShell through the environment, whatever it holds.
+    System::Call 'kernel32::SetEnvironmentVariable(t "OSTREL_INSTDIR", t "$INSTDIR")'
+    nsExec::ExecToLog 'powershell.exe -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command "try { Add-AppxPackage -Path (Join-Path $$env:OSTREL_INSTDIR Ostrel.msix) -ExternalLocation $$env:OSTREL_INSTDIR ${PACKAGE_ADD_OPTIONS} -ErrorAction Stop } catch { Write-Output $$_.Exception.Message; exit 1 }"'
+    Pop $0
+    ${If} $0 != 0
+      DetailPrint "Could not register the Windows 11 menu entry (Add-AppxPackage: $0). The classic menu under $\"Show more options$\" still has Ostrel."
+    ${Else}
+      DetailPrint "Registered the Windows 11 menu entry."
+    ${EndIf}
+  ${EndIf}
+SectionEnd
+
+; Before the files go: Windows keeps the package's files in use.
+Section "-un.Windows 11 menu entry"
+  ${If} ${AtLeastBuild} 22000
+    nsExec::ExecToLog 'powershell.exe -NoProfile -NonInteractive -ExecutionPolicy Bypass -Command "try { Get-AppxPackage -AllUsers -Name Ostrel.DesktopMenu | Remove-AppxPackage -AllUsers -ErrorAction Stop } catch { Write-Output $$_.Exception.Message; exit 1 }"'
+    Pop $0
+    ${If} $0 != 0
+      DetailPrint "Could not remove the Windows 11 menu entry (Remove-AppxPackage: $0)."
+    ${EndIf}
+  ${EndIf}
+  Delete "$INSTDIR\Ostrel.msix"
+SectionEnd
+; ---- End of the Windows 11 menu entry ----------------------------------------
 
 Section "-Finish"
   ; Left out on an update: the watcher of the earlier install goes.

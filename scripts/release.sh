@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Release configuration into build-release/ and writes the packages
 # for Windows users into dist/: Ostrel-<version>-x64.zip (the three stripped
-# programs and README.txt) and Ostrel-<version>-x64-setup.exe. Then checks what
-# the zip holds.
+# programs, the sparse package Ostrel.msix and README.txt) and
+# Ostrel-<version>-x64-setup.exe. Then checks what the zip holds. With
+# OSTREL_SIGN_PFX and OSTREL_SIGN_PASSWORD set, the programs, the package, the
+# installer and its uninstaller are signed with that certificate.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,5 +40,14 @@ for f in ostrelsx.dll OstrelCli.exe OstrelWatch.exe; do
   fi
 done
 [ -f "$check/README.txt" ] || { echo "release: README.txt missing from the zip" >&2; failed=1; }
+[ -f "$check/Ostrel.msix" ] || { echo "release: Ostrel.msix missing from the zip" >&2; failed=1; }
+# With a certificate (OSTREL_SIGN_PFX) everything Windows runs or installs is signed.
+if [ -n "${OSTREL_SIGN_PFX:-}" ]; then
+  for f in "$check/ostrelsx.dll" "$check/OstrelCli.exe" "$check/OstrelWatch.exe" "$check/Ostrel.msix" "$setup"; do
+    rm -f "$check/signature"
+    osslsigncode extract-signature -in "$f" -out "$check/signature" >/dev/null 2>&1 ||
+      { echo "release: $(basename "$f") is not signed" >&2; failed=1; }
+  done
+fi
 [ "$failed" -eq 0 ] || exit 1
 ls -l "$zip" "$setup"

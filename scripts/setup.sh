@@ -18,6 +18,9 @@ packages=(
   nsis
   cmake
   make
+  python3
+  osslsigncode
+  openssl
 )
 
 missing=()

@@ -1,8 +1,8 @@
 #include "shellext/CustomDialog.h"
 #include <shlobj.h>
 #include <shlwapi.h>
-#include "engine/DeskCommands.h"
-#include "engine/ListViewRestore.h"
+#include "deskshell/DeskCommands.h"
+#include "deskshell/ListViewRestore.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 #include "layout/ResText.h"
@@ -271,11 +271,9 @@ const wchar_t* LayoutFileFolder()
 
 void CustomSaveRestoreCommand(CDeskContext& context)
 {
-    HWND listView = FindDesktopListView();
-    if (!listView) {
-        context.ShowMessage(context.Text(IDS_NO_LISTVIEW), MB_OKCANCEL | MB_ICONWARNING);
+    HWND listView = FindListViewOrWarn(context);
+    if (!listView)
         return;
-    }
     ProbeDesktopView(context);
     const int monitors = context.display.Capture();
 

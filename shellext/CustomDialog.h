@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <vector>
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include "layout/WideString.h"
 
 // What the Custom Save/Restore dialog is handed and fills in.

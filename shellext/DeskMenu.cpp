@@ -2,41 +2,12 @@
 #include <shlwapi.h>
 #include <strsafe.h>
 #include <new>
-#include "engine/DeskCommands.h"
-#include "shellext/CustomDialog.h"
 #include "shellext/Module.h"
 #include "shellext/Settings.h"
 #include "shellext/TypeLibrary.h"
 #include "shellext/resource.h"
 
 namespace {
-
-// Texts and settings of each command, in offset order.
-struct CCommandInfo
-{
-    UINT label;
-    UINT help;
-    UINT verb;
-    DWORD CDeskSettings::*cascade; // null: always in the cascade submenu
-    DWORD CDeskSettings::*confirm; // null: no confirmation, no "..." added
-};
-
-const CCommandInfo kCommands[CDeskMenu::kCommandCount] = {
-    { IDS_SAVE_LABEL, IDS_SAVE_HELP, IDS_SAVE_VERB, &CDeskSettings::cascadeSave, &CDeskSettings::confirmSave },
-    { IDS_RESTORE_LABEL, IDS_RESTORE_HELP, IDS_RESTORE_VERB, &CDeskSettings::cascadeRestore, &CDeskSettings::confirmRestore },
-    { IDS_CUSTOM_LABEL, IDS_CUSTOM_HELP, IDS_CUSTOM_VERB, &CDeskSettings::cascadeCustom, nullptr },
-    { IDS_HILITE_LABEL, IDS_HILITE_HELP, IDS_HILITE_LABEL, &CDeskSettings::cascadeHilite, nullptr },
-    { IDS_SETTINGS_LABEL, IDS_SETTINGS_HELP, IDS_SETTINGS_LABEL, nullptr, nullptr },
-    { IDS_UNDO_LABEL, IDS_UNDO_HELP, IDS_UNDO_VERB, nullptr, &CDeskSettings::confirmRestore },
-};
-
-// The order in which the commands are shown: Undo Restore, the newest, has
-// the last offset and sits right after Restore Desktop.
-const UINT kMenuOrder[CDeskMenu::kCommandCount] = { CDeskMenu::kSave,   CDeskMenu::kRestore, CDeskMenu::kUndo,
-                                                    CDeskMenu::kCustom, CDeskMenu::kHilite,  CDeskMenu::kSettings };
-
-// Labels that may take "..." are composed in this many characters.
-constexpr size_t kLabelChars = 32;
 
 template <class Interface>
 int InterfaceOffset()
@@ -224,12 +195,10 @@ STDMETHODIMP CDeskMenu::QueryContextMenu(HMENU menu, UINT index, UINT firstId, U
         }
     }
 
-    for (UINT command : kMenuOrder) {
-        const CCommandInfo& info = kCommands[command];
+    for (UINT command : kDeskMenuOrder) {
+        const CDeskCommandInfo& info = kDeskCommands[command];
         wchar_t label[kLabelChars] = {};
-        StringCchCopyW(label, kLabelChars, Text(info.label));
-        if (info.confirm && settings.*info.confirm)
-            StringCchCatW(label, kLabelChars, L"...");
+        ComposeCommandLabel(*this, command, label);
         const UINT id = firstId + command;
         const bool inCascade = !info.cascade || settings.*info.cascade;
         if (cascade && inCascade)
@@ -260,7 +229,7 @@ STDMETHODIMP CDeskMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR
     case GCS_HELPTEXTW:
     case GCS_VERBW:
         if (command < kCommandCount && name && chars > 0) {
-            const CCommandInfo& info = kCommands[command];
+            const CDeskCommandInfo& info = kDeskCommands[command];
             lstrcpynW(reinterpret_cast<wchar_t*>(name), Text(type == GCS_HELPTEXTW ? info.help : info.verb),
                       static_cast<int>(chars));
         }
@@ -272,29 +241,7 @@ STDMETHODIMP CDeskMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR
 
 void CDeskMenu::RunCommand(UINT command)
 {
-    switch (command) {
-    case kSave:
-        SaveDesktopCommand(*this);
-        break;
-    case kRestore:
-        if (RestoreDesktopCommand(*this) == 0)
-            CustomSaveRestoreCommand(*this);
-        break;
-    case kCustom:
-        CustomSaveRestoreCommand(*this);
-        break;
-    case kHilite:
-        HighlightUnmatchedCommand(*this);
-        break;
-    case kSettings:
-        SettingsCommand(*this);
-        break;
-    case kUndo:
-        UndoRestoreCommand(*this);
-        break;
-    default:
-        break;
-    }
+    RunDeskCommand(*this, command);
 }
 
 STDMETHODIMP CDeskMenu::InvokeCommand(CMINVOKECOMMANDINFO* info)
@@ -325,11 +272,5 @@ STDMETHODIMP CDeskMenu::SetSite(IUnknown* site)
 
 STDMETHODIMP CDeskMenu::GetSite(REFIID riid, void** result)
 {
-    if (!result)
-        return E_POINTER;
-    *result = nullptr;
-    IUnknown* site = SiteUnknown();
-    if (!site)
-        return E_FAIL;
-    return site->QueryInterface(riid, result);
+    return QuerySite(riid, result);
 }

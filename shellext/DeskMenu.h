@@ -3,7 +3,8 @@
 #include <ocidl.h>
 #include <shlobj.h>
 #include "layout/Owners.h"
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
+#include "shellext/DeskCommandTable.h"
 #include "shellext/DeskMenuIds.h"
 
 // The context-menu handler of the desktop background. The shell makes one for
@@ -21,16 +22,7 @@ public:
     // riid must be IID_IUnknown).
     static HRESULT CreateInstance(IUnknown* outer, REFIID riid, void** result);
 
-    enum Command : UINT
-    {
-        kSave,
-        kRestore,
-        kCustom,
-        kHilite,
-        kSettings,
-        kUndo, // shown right after Restore Desktop
-        kCommandCount
-    };
+    static constexpr UINT kCommandCount = DeskCommand::kCount;
 
     // IUnknown: delegates to the controlling unknown.
     STDMETHODIMP QueryInterface(REFIID riid, void** result) override;

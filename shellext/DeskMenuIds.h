@@ -6,6 +6,8 @@
 // the type library that describes them. ostrelsx.idl defines them; the build
 // generates their definitions from it (ostrelsx_i.c).
 EXTERN_C const CLSID CLSID_DeskMenu;
+// The desktop's entry at the top level of the Windows 11 context menu.
+EXTERN_C const CLSID CLSID_DeskExplorerCommand;
 EXTERN_C const IID IID_IDeskMenu;
 EXTERN_C const IID LIBID_TOVAKLib;
 

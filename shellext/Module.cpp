@@ -1,5 +1,6 @@
 #include "shellext/Module.h"
 #include "shellext/ClassFactory.h"
+#include "shellext/DeskExplorerCommand.h"
 #include "shellext/DeskMenu.h"
 #include "shellext/DeskMenuIds.h"
 #include "shellext/Registration.h"
@@ -9,6 +10,8 @@ namespace {
 
 CObjectMapEntry g_objectMap[] = {
     { &CLSID_DeskMenu, &UpdateDeskMenuRegistry, &CDeskMenu::CreateInstance, nullptr, nullptr },
+    { &CLSID_DeskExplorerCommand, &UpdateDeskExplorerCommandRegistry, &CDeskExplorerCommand::CreateInstance, nullptr,
+      nullptr },
 };
 
 CShellModule g_module(g_objectMap, sizeof(g_objectMap) / sizeof(g_objectMap[0]), LIBID_TOVAKLib);

@@ -19,8 +19,35 @@ std::wstring GuidText(REFGUID guid)
     return text;
 }
 
-// The handler's table, its GUID texts made from the GUIDs themselves.
-class CDeskMenuTable
+// A table whose texts are kept beside it, GUID texts made from the GUIDs
+// themselves.
+class CRegistryTable
+{
+public:
+    CRegistryTable() = default;
+    CRegistryTable(const CRegistryTable&) = delete;
+    CRegistryTable& operator=(const CRegistryTable&) = delete;
+
+    const std::vector<CRegistryEntry>& Entries() const { return m_entries; }
+
+protected:
+    const wchar_t* Keep(std::wstring text)
+    {
+        m_texts.push_back(std::move(text));
+        return m_texts.back().c_str();
+    }
+
+    std::list<std::wstring> m_texts; // stable addresses for the entries
+    std::vector<CRegistryEntry> m_entries;
+};
+
+HRESULT ApplyTable(const CRegistryTable& table, bool doRegister, const wchar_t* modulePath)
+{
+    return ApplyRegistryTable(table.Entries().data(), table.Entries().size(), doRegister, modulePath);
+}
+
+// The context-menu handler's table.
+class CDeskMenuTable : public CRegistryTable
 {
 public:
     CDeskMenuTable()
@@ -46,20 +73,23 @@ public:
             { L"DesktopBackground\\Shellex\\ContextMenuHandlers\\DeskMenu", nullptr, clsid, 0 },
         };
     }
-    CDeskMenuTable(const CDeskMenuTable&) = delete;
-    CDeskMenuTable& operator=(const CDeskMenuTable&) = delete;
+};
 
-    const std::vector<CRegistryEntry>& Entries() const { return m_entries; }
-
-private:
-    const wchar_t* Keep(std::wstring text)
+// The class of the Windows 11 menu entry: the class alone, which the
+// package's manifest names for the menu (no handler keys of the classic menu).
+class CDeskExplorerCommandTable : public CRegistryTable
+{
+public:
+    CDeskExplorerCommandTable()
     {
-        m_texts.push_back(std::move(text));
-        return m_texts.back().c_str();
+        const std::wstring classKey = L"CLSID\\" + GuidText(CLSID_DeskExplorerCommand);
+        m_entries = {
+            { L"CLSID", nullptr, nullptr, kRegNoRemove },
+            { Keep(classKey), nullptr, L"Ostrel Explorer Command", kRegReplace },
+            { Keep(classKey + L"\\InprocServer32"), nullptr, kModulePathData, 0 },
+            { Keep(classKey + L"\\InprocServer32"), L"ThreadingModel", L"Apartment", 0 },
+        };
     }
-
-    std::list<std::wstring> m_texts; // stable addresses for the entries
-    std::vector<CRegistryEntry> m_entries;
 };
 
 HRESULT FromStatus(LONG status)
@@ -135,4 +165,10 @@ HRESULT UpdateDeskMenuRegistry(bool doRegister, const wchar_t* modulePath)
     size_t count = 0;
     const CRegistryEntry* table = DeskMenuRegistryTable(&count);
     return ApplyRegistryTable(table, count, doRegister, modulePath);
+}
+
+HRESULT UpdateDeskExplorerCommandRegistry(bool doRegister, const wchar_t* modulePath)
+{
+    static const CDeskExplorerCommandTable s_table;
+    return ApplyTable(s_table, doRegister, modulePath);
 }

@@ -28,3 +28,5 @@ HRESULT ApplyRegistryTable(const CRegistryEntry* table, size_t count, bool doReg
 // The table of the context-menu handler class.
 const CRegistryEntry* DeskMenuRegistryTable(size_t* count);
 HRESULT UpdateDeskMenuRegistry(bool doRegister, const wchar_t* modulePath);
+// The class of the Windows 11 menu entry.
+HRESULT UpdateDeskExplorerCommandRegistry(bool doRegister, const wchar_t* modulePath);

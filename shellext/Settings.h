@@ -1,6 +1,6 @@
 #pragma once
 #include <windows.h>
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 
 // The settings are REG_DWORD values of the layout store key. A missing value,
 // or one that is not a 4-byte REG_DWORD, reads as its default; any non-zero

@@ -6,11 +6,14 @@
 
 // String table of the shell extension; the desktop commands of engine/ load
 // some of its texts as well.
-#include "engine/ShellExtStrings.h"
+#include "deskshell/ShellExtStrings.h"
 
 // Type library and manifest.
 #define IDR_TYPELIB           1
 #define IDR_MANIFEST          ISOLATIONAWARE_MANIFEST_RESOURCE_ID
+
+// The module's icon, shown beside "Ostrel" in the Windows 11 menu.
+#define IDI_OSTREL            1
 
 // Custom Save/Restore dialog.
 #define IDD_CUSTOM            202

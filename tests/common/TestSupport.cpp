@@ -1,6 +1,6 @@
 #include "tests/common/TestSupport.h"
 #include "cli/access/CliContext.h"
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include <shlwapi.h>
 #include <shellapi.h>
 #include <cstdio>

@@ -74,6 +74,7 @@ struct DeskHostFaults
     bool noShellBrowser = false;    // QueryService for the shell browser fails
     bool noShellView = false;       // QueryActiveShellView fails
     bool noFolderView = false;      // the shell view lacks IFolderView and IFolderView2
+    bool viewOfDesktopDirectory = false; // the view's folder is the Desktop directory, as in a folder window
     bool noDesktopWindow = false;   // FindWindowSW finds no desktop (S_FALSE, no dispatch)
     bool noIconSize = false;        // GetViewModeAndIconSize fails
     bool noItemCount = false;       // ItemCount fails

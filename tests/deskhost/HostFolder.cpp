@@ -1,4 +1,6 @@
 #include "HostObjects.h"
+#include <shlobj.h>
+#include "layout/Owners.h"
 
 CHostFolder::CHostFolder(CDeskHostImpl* host, IShellFolder* inner) : CHostObjectBase(host), m_inner(inner)
 {
@@ -17,6 +19,8 @@ STDMETHODIMP CHostFolder::QueryInterface(REFIID riid, void** ppv)
     *ppv = nullptr;
     if (riid == IID_IUnknown || riid == IID_IShellFolder)
         *ppv = static_cast<IShellFolder*>(this);
+    else if (riid == IID_IPersist || riid == IID_IPersistFolder || riid == IID_IPersistFolder2)
+        *ppv = static_cast<IPersistFolder2*>(this);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -77,4 +81,32 @@ STDMETHODIMP CHostFolder::SetNameOf(HWND hwnd, PCUITEMID_CHILD pidl, LPCWSTR nam
                                     PITEMID_CHILD* out)
 {
     return m_inner->SetNameOf(hwnd, pidl, name, flags, out);
+}
+
+STDMETHODIMP CHostFolder::GetClassID(CLSID* clsid)
+{
+    if (!clsid)
+        return E_POINTER;
+    *clsid = CLSID_ShellDesktop;
+    return S_OK;
+}
+
+STDMETHODIMP CHostFolder::Initialize(PCIDLIST_ABSOLUTE)
+{
+    return S_OK;
+}
+
+STDMETHODIMP CHostFolder::GetCurFolder(PIDLIST_ABSOLUTE* pidl)
+{
+    if (!pidl)
+        return E_POINTER;
+    *pidl = nullptr;
+    // A folder window's view of the Desktop directory: a file system folder,
+    // not the namespace root that the desktop shows.
+    if (m_host && m_host->faults.viewOfDesktopDirectory)
+        return SHGetFolderLocation(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, pidl);
+    CComRef<IPersistFolder2> inner;
+    if (FAILED(m_inner->QueryInterface(IID_IPersistFolder2, inner.PutVoid())))
+        return E_FAIL;
+    return inner->GetCurFolder(pidl);
 }

@@ -179,7 +179,11 @@ private:
 
 // The desktop folder as GetFolder hands it out: the real desktop folder, with
 // GetDisplayNameOf failing for one item when a test asks for it.
-class CHostFolder : public IShellFolder, public CHostObjectBase
+// The desktop folder as the view hands it out. Like the shell's own desktop
+// folder it names itself through IPersistFolder2, which the shell's folders
+// implement so that their ID list can be read
+// (https://learn.microsoft.com/en-us/windows/win32/api/shobjidl_core/nn-shobjidl_core-ipersistfolder2).
+class CHostFolder : public IShellFolder, public IPersistFolder2, public CHostObjectBase
 {
 public:
     CHostFolder(CDeskHostImpl* host, IShellFolder* inner);
@@ -195,6 +199,10 @@ public:
     STDMETHODIMP GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void**) override;
     STDMETHODIMP GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override;
     STDMETHODIMP SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override;
+    // IPersistFolder2
+    STDMETHODIMP GetClassID(CLSID*) override;
+    STDMETHODIMP Initialize(PCIDLIST_ABSOLUTE) override;
+    STDMETHODIMP GetCurFolder(PIDLIST_ABSOLUTE*) override;
 
 private:
     IShellFolder* m_inner;

@@ -2,8 +2,8 @@
 #include "cli/access/CliContext.h"
 #include "shellview/FolderView.h"
 #include "shellview/FolderViewCapture.h"
-#include "engine/DeskCommands.h"
-#include "engine/ListViewCapture.h"
+#include "deskshell/DeskCommands.h"
+#include "deskshell/ListViewCapture.h"
 #include "engine/ShellNames.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include "shellview/FolderView.h"
 #include "shellview/FolderViewCapture.h"
 #include "cli/access/CliRestore.h"
-#include "engine/DeskCommands.h"
-#include "engine/ListViewRestore.h"
+#include "deskshell/DeskCommands.h"
+#include "deskshell/ListViewRestore.h"
 #include "layout/RegKey.h"
 #include "shellext/CustomDialog.h"
 

@@ -1,7 +1,7 @@
 #include "tests/engine/EngineFixture.h"
-#include "engine/DeskCommands.h"
-#include "engine/DeskListView.h"
-#include "engine/DeskViewObjects.h"
+#include "deskshell/DeskCommands.h"
+#include "deskshell/DeskListView.h"
+#include "deskshell/DeskViewObjects.h"
 
 namespace {
 

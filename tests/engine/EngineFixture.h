@@ -6,7 +6,7 @@
 #include <vector>
 #include "DeskHost.h"
 #include "cli/access/CliContext.h"
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include "layout/LayoutStore.h"
 #include "tests/common/FakeCapture.h"
 #include "tests/common/FakeDisplay.h"

@@ -2,8 +2,8 @@
 #include "cli/access/CliContext.h"
 #include "shellview/FolderView.h"
 #include "cli/access/CliRestore.h"
-#include "engine/DeskCommands.h"
-#include "engine/ListViewRestore.h"
+#include "deskshell/DeskCommands.h"
+#include "deskshell/ListViewRestore.h"
 #include "engine/RestoreEngine.h"
 #include "layout/RegKey.h"
 

@@ -83,6 +83,8 @@ const std::wstring kTypeLibKey = L"TypeLib\\{7E744221-2393-11D4-98E0-44455354000
 const std::wstring kInterfaceKey = L"Interface\\{7E74422E-2393-11D4-98E0-444553540000}";
 const std::wstring kDesktopHandler = L"DesktopBackground\\Shellex\\ContextMenuHandlers\\DeskMenu";
 const std::wstring kFolderHandler = L"Directory\\Background\\Shellex\\ContextMenuHandlers\\DeskMenu";
+// The class of the Windows 11 menu entry.
+const std::wstring kCommandClassKey = L"CLSID\\{3CF56362-613B-49A9-B24D-BAD23D47F2D9}";
 
 } // namespace
 
@@ -110,6 +112,9 @@ void ExpectServerRegistered(const std::wstring& dllPath)
         { kDesktopHandler, nullptr, kClsid },
         { kTypeLibKey + L"\\1.1\\409\\win64", nullptr, dllPath },
         { kInterfaceKey, nullptr, L"IDeskMenu" },
+        { kCommandClassKey, nullptr, L"Ostrel Explorer Command" },
+        { kCommandClassKey + L"\\InprocServer32", nullptr, dllPath },
+        { kCommandClassKey + L"\\InprocServer32", L"ThreadingModel", L"Apartment" },
     };
     for (const auto& value : expected)
         EXPECT_EQ(ValueText(HKEY_CLASSES_ROOT, value.key, value.name), value.data) << Narrow(value.key);
@@ -119,7 +124,8 @@ void ExpectServerRegistered(const std::wstring& dllPath)
 void ExpectServerUnregistered()
 {
     for (const std::wstring& key : { std::wstring(L"Tovak.DeskMenu.1"), std::wstring(L"Tovak.DeskMenu"),
-                                     kDeskMenuClassKey, kTypeLibKey, kInterfaceKey, kDesktopHandler, kFolderHandler })
+                                     kDeskMenuClassKey, kTypeLibKey, kInterfaceKey, kDesktopHandler, kFolderHandler,
+                                     kCommandClassKey })
         EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, key)) << Narrow(key);
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, L"CLSID"));
 }

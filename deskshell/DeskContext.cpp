@@ -1,6 +1,6 @@
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include "engine/ComCtlVersion.h"
-#include "engine/ShellExtStrings.h"
+#include "deskshell/ShellExtStrings.h"
 #include "layout/ResText.h"
 
 int CDeskSystem::ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)
@@ -33,6 +33,16 @@ CDeskContext::CDeskContext(HINSTANCE resources)
 void CDeskContext::SetSiteUnknown(IUnknown* site)
 {
     m_site.Assign(site);
+}
+
+HRESULT CDeskContext::QuerySite(REFIID riid, void** result) const
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    if (!m_site)
+        return E_FAIL;
+    return m_site->QueryInterface(riid, result);
 }
 
 const wchar_t* CDeskContext::Text(UINT id) const

@@ -50,3 +50,5 @@
 #define IDS_UNDO_VERB         143
 #define IDS_NOTHING_TO_UNDO   144
 #define IDS_CONFIRM_UNDO      145
+// The desktop list view belongs to another process than the command's.
+#define IDS_LISTVIEW_ELSEWHERE 146

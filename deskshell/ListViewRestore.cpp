@@ -1,10 +1,10 @@
-#include "engine/ListViewRestore.h"
+#include "deskshell/ListViewRestore.h"
 #include <commctrl.h>
 #include <algorithm>
-#include "engine/DeskCommands.h"
+#include "deskshell/DeskCommands.h"
 #include "engine/NameMatch.h"
 #include "engine/RestoreEngine.h"
-#include "engine/ShellExtStrings.h"
+#include "deskshell/ShellExtStrings.h"
 #include "engine/ShellNames.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"

@@ -1,11 +1,15 @@
 #pragma once
 #include <windows.h>
 #include <memory>
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 #include "engine/DesktopWindow.h"
 #include "layout/Capture.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+
+// The desktop list view, when it belongs to this process (the shell's); else
+// null, after telling the user that it is missing or out of reach.
+HWND FindListViewOrWarn(const CDeskContext& context);
 
 // The shell extension's desktop commands. Each finds the desktop list view,
 // refreshes the probes and captures the display configuration itself.

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <shobjidl.h>
 #include "layout/Owners.h"
-#include "engine/DeskContext.h"
+#include "deskshell/DeskContext.h"
 
 // The shell's objects for the desktop as the shell extension reaches them:
 // the desktop folder always, the shell view and its folder view through the

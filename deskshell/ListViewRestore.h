@@ -3,9 +3,9 @@
 #include <string>
 #include <unordered_map>
 #include <vector>
-#include "engine/DeskContext.h"
-#include "engine/DeskListView.h"
-#include "engine/DeskViewObjects.h"
+#include "deskshell/DeskContext.h"
+#include "deskshell/DeskListView.h"
+#include "deskshell/DeskViewObjects.h"
 #include "engine/RestoreAccess.h"
 
 // The shell extension's side of the restore: list view messages inside the

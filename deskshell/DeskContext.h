@@ -57,6 +57,9 @@ public:
     // The site that the shell gave the handler (a reference of our own).
     void SetSiteUnknown(IUnknown* site);
     IUnknown* SiteUnknown() const { return m_site.Get(); }
+    // IObjectWithSite::GetSite of the handlers: E_POINTER for a null result,
+    // E_FAIL (and null) without a site, else what the site answers.
+    HRESULT QuerySite(REFIID riid, void** result) const;
 
     // Loads a string of the module's string table (three rotating buffers).
     const wchar_t* Text(UINT id) const;

@@ -1,4 +1,4 @@
-#include "engine/DeskListView.h"
+#include "deskshell/DeskListView.h"
 #include <commctrl.h>
 #include <string>
 #include <unordered_map>

@@ -1,23 +1,34 @@
-#include "engine/DeskCommands.h"
+#include "deskshell/DeskCommands.h"
 #include <cwchar>
-#include "engine/DeskListView.h"
-#include "engine/DeskViewObjects.h"
-#include "engine/ListViewCapture.h"
-#include "engine/ListViewRestore.h"
-#include "engine/ShellExtStrings.h"
+#include "deskshell/DeskListView.h"
+#include "deskshell/DeskViewObjects.h"
+#include "deskshell/ListViewCapture.h"
+#include "deskshell/ListViewRestore.h"
+#include "deskshell/ShellExtStrings.h"
 #include "layout/CurrentLayout.h"
 #include "layout/UndoLayout.h"
 
-namespace {
-
-// Finds the desktop list view or tells the user it is missing.
 HWND FindListViewOrWarn(const CDeskContext& context)
 {
     HWND listView = FindDesktopListView();
-    if (!listView)
+    if (!listView) {
         context.ShowMessage(context.Text(IDS_NO_LISTVIEW), MB_OKCANCEL | MB_ICONWARNING);
+        return nullptr;
+    }
+    // The list view's messages carry pointers into the sender's memory, which
+    // Windows does not marshal: sent from another process (the COM surrogate
+    // in which the Windows 11 menu runs a packaged handler) they would make
+    // the shell read and write its own memory at those addresses.
+    DWORD owner = 0;
+    GetWindowThreadProcessId(listView, &owner);
+    if (owner != GetCurrentProcessId()) {
+        context.ShowMessage(context.Text(IDS_LISTVIEW_ELSEWHERE), MB_OK | MB_ICONWARNING);
+        return nullptr;
+    }
     return listView;
 }
+
+namespace {
 
 // Shows text (a string with one "%s") with the name or path.
 void ShowFailure(const CDeskContext& context, UINT text, const wchar_t* subject, UINT icon)

@@ -1,4 +1,4 @@
-#include "engine/DeskViewObjects.h"
+#include "deskshell/DeskViewObjects.h"
 #include <shlobj.h>
 #include "engine/ComCtlVersion.h"
 

@@ -1,4 +1,4 @@
-#include "engine/ListViewCapture.h"
+#include "deskshell/ListViewCapture.h"
 #include "engine/ShellNames.h"
 
 CListViewCapture::CListViewCapture(CDeskContext& context, HWND listView)

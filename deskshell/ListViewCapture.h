@@ -1,9 +1,9 @@
 #pragma once
 #include <windows.h>
 #include <memory>
-#include "engine/DeskContext.h"
-#include "engine/DeskListView.h"
-#include "engine/DeskViewObjects.h"
+#include "deskshell/DeskContext.h"
+#include "deskshell/DeskListView.h"
+#include "deskshell/DeskViewObjects.h"
 #include "layout/Capture.h"
 
 // The shell extension's capture: the desktop list view items, named by their
