@@ -181,7 +181,19 @@ TEST_F(CliFlowTest, UndoReturnsToWhereTheLastRestoreStarted)
 // on that configuration, the same restore puts every icon back.
 TEST_F(CliFlowTest, ADisplayChangeDuringTheRestoreMovesNothing)
 {
-    CFakeDisplay display;
+    // Armed, it turns 1280 x 1024 at its next capture: the first after the
+    // restore began is the check just before the move.
+    struct CChangingDisplay : CFakeDisplay
+    {
+        bool changeAtNextCapture = false;
+        int MonitorCount() override
+        {
+            if (changeAtNextCapture)
+                monitors = { { { 0, 0, 1280, 1024 }, true } };
+            changeAtNextCapture = false;
+            return CFakeDisplay::MonitorCount();
+        }
+    } display;
     display.monitors = { { { 0, 0, 1920, 1080 }, true } };
     cli.display.SetSource(&display);
     const Positions saved = Current();
@@ -192,7 +204,7 @@ TEST_F(CliFlowTest, ADisplayChangeDuringTheRestoreMovesNothing)
     cli.display.Capture();
     ASSERT_EQ(ReadLayout(cli.flavor, L"Layout 1920 x 1080 (48)", cli.display, false, records, nullptr), 3);
 
-    display.monitors = { { { 0, 0, 1280, 1024 }, true } };
+    display.changeAtNextCapture = true;
     err.clear();
     EXPECT_TRUE(RestoreRecordsFromCli(cli, L"Work", records));
     EXPECT_EQ(err, L"The display configuration changed during the restore: nothing moved.\n");
