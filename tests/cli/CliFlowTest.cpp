@@ -213,6 +213,7 @@ TEST_F(CliFlowTest, ADisplayChangeDuringTheRestoreMovesNothing)
     EXPECT_EQ(Run({ L"undo", L"/y" }), 0);
     EXPECT_EQ(err, L"Nothing to undo for: Layout 1920 x 1080 (48).\n");
 
+    cli.display.Capture();
     EXPECT_TRUE(RestoreRecordsFromCli(cli, L"Work", records));
     EXPECT_EQ(Current(), saved);
 }
