@@ -71,6 +71,7 @@ public:
     void SetIconSize(int size) { m_iconSize = size; }
 
     void SetSource(CDisplaySource* source) { m_source = source ? source : &SystemDisplaySource(); }
+    CDisplaySource* Source() const { return m_source; }
 
 private:
     CDisplaySource* m_source;

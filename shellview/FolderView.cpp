@@ -107,6 +107,14 @@ void ProbeIconSize(CDisplayConfig& display, IFolderView2* view)
         display.SetIconSize(size);
 }
 
+CWideString OnScreenLayoutName(CDisplayConfig& display, const CLayoutFlavor& flavor, IFolderView2* view)
+{
+    if (view)
+        ProbeIconSize(display, view);
+    const int monitors = display.Capture();
+    return display.LayoutName(monitors, true, flavor);
+}
+
 HRESULT DesktopItemCount(const CDesktopViewPair& pair, int& count)
 {
     count = 0;

@@ -45,6 +45,10 @@ private:
 // Updates the icon size of display from the view; with a null view, opens
 // one for the probe alone.
 void ProbeIconSize(CDisplayConfig& display, IFolderView2* view);
+// Probes the icon size through view (none: display's stays), captures
+// display and returns the full layout name of the configuration on screen;
+// display keeps the capture.
+CWideString OnScreenLayoutName(CDisplayConfig& display, const CLayoutFlavor& flavor, IFolderView2* view);
 
 // One desktop item as read through the view.
 struct CDesktopItem

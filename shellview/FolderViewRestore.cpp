@@ -1,10 +1,12 @@
 #include "shellview/FolderViewRestore.h"
 #include <algorithm>
+#include <cwchar>
 #include "engine/NameMatch.h"
 #include "engine/RestoreEngine.h"
 
-CFolderViewRestoreAccess::CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves)
-    : m_pair(pair), m_flags(pair.View())
+CFolderViewRestoreAccess::CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves,
+                                                   DisplayCheck sameDisplay)
+    : m_pair(pair), m_flags(pair.View()), m_sameDisplay(std::move(sameDisplay))
 {
     // Until the first move, the items hold the positions as read.
     if (beforeMoves)
@@ -45,9 +47,20 @@ bool CFolderViewRestoreAccess::ItemRect(int index, SIZE spacing, RECT& rect)
     return true;
 }
 
+bool CFolderViewRestoreAccess::MayMove(bool batch)
+{
+    if (m_displayChanged)
+        return false;
+    if (m_displayChecked && !batch)
+        return true;
+    m_displayChecked = true;
+    m_displayChanged = m_sameDisplay && !m_sameDisplay();
+    return !m_displayChanged;
+}
+
 void CFolderViewRestoreAccess::MoveItem(int index, POINT cell)
 {
-    if (index < 0 || static_cast<size_t>(index) >= m_items.size())
+    if (index < 0 || static_cast<size_t>(index) >= m_items.size() || !MayMove(false))
         return;
     m_firstMove.Fire();
     PCUITEMID_CHILD child = m_items[static_cast<size_t>(index)].child.Get();
@@ -127,7 +140,9 @@ void CFolderViewRestoreAccess::Finish()
     const int count = static_cast<int>(children.size());
     m_result = FolderViewMoves();
     m_result.requested = count;
-    if (count == 0)
+    const bool move = count > 0 && MayMove(true);
+    m_result.displayChanged = m_displayChanged;
+    if (!move)
         return;
     m_firstMove.Fire();
     m_result.status = PositionItems(m_pair.View(), static_cast<UINT>(count), children.data(), points.data());
@@ -142,12 +157,21 @@ void CFolderViewRestoreAccess::Finish()
     }
 }
 
-bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records, const RECT& workArea,
-                              bool viewFlags, FolderViewMoves& moves, ItemsReadHook beforeMoves)
+bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records,
+                              const CDisplayConfig& display, const CLayoutFlavor& flavor, bool viewFlags,
+                              FolderViewMoves& moves, ItemsReadHook beforeMoves)
 {
-    CFolderViewRestoreAccess access(pair, std::move(beforeMoves));
+    // The display may change while the restore reads the desktop: a layout
+    // of the old configuration must not land on the new screen.
+    const CWideString forName = display.LayoutName(display.MonitorCountValue(), true, flavor);
+    const DisplayCheck sameDisplay = [&] {
+        CDisplayConfig now(display.Source());
+        now.SetIconSize(display.IconSize());
+        return wcscmp(OnScreenLayoutName(now, flavor, pair.View()).c_str(), forName.c_str()) == 0;
+    };
+    CFolderViewRestoreAccess access(pair, std::move(beforeMoves), sameDisplay);
     RestoreOutcome outcome;
-    const bool ran = RunRestore(access, records, workArea, viewFlags, &outcome);
+    const bool ran = RunRestore(access, records, display.WorkArea(), viewFlags, &outcome);
     moves = access.Moves();
     moves.byFileName = outcome.byFileName;
     return ran;

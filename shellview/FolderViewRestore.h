@@ -22,17 +22,23 @@ struct FolderViewMoves
     int moved = 0;     // of those, the icons that read back at their targets
     HRESULT status = S_OK;
     int byFileName = 0; // icons matched by file name alone (the Desktop folder has moved)
+    bool displayChanged = false; // the display configuration changed before the move: nothing moved
 };
 
 // Called with the desktop items as the restore read them, just before it
 // first moves an icon (the undo layout is kept from them); never when it moves
 // none.
 using ItemsReadHook = std::function<void(const std::vector<CDesktopItem>&)>;
+// Asked just before the first icon moves and again just before the one
+// batched move: false when the display configuration on screen is no longer
+// the one the restore is for. From then on nothing moves.
+using DisplayCheck = std::function<bool()>;
 
 class CFolderViewRestoreAccess : public CRestoreAccess
 {
 public:
-    explicit CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves = ItemsReadHook());
+    explicit CFolderViewRestoreAccess(const CDesktopViewPair& pair, ItemsReadHook beforeMoves = ItemsReadHook(),
+                                      DisplayCheck sameDisplay = DisplayCheck());
 
     // The view's folder flags.
     DWORD ReadViewFlags() override { return m_flags.ReadViewFlags(); }
@@ -63,11 +69,16 @@ private:
     };
 
     bool ReadItems();
+    // False once the display check failed; batch asks it again.
+    bool MayMove(bool batch);
 
     const CDesktopViewPair& m_pair;
     FolderViewMoves m_result;
     CFolderFlagSwitch m_flags;
     CFirstMoveHook m_firstMove;
+    DisplayCheck m_sameDisplay;
+    bool m_displayChecked = false;
+    bool m_displayChanged = false;
     // The desktop items in view order, read once; an item moved out of the
     // way is marked, and its position read again when a record takes it.
     std::vector<CDesktopItem> m_items;
@@ -80,7 +91,12 @@ private:
     std::unordered_map<int, size_t> m_moveOf;
 };
 
-// Runs the restore engine on records through the view pair; false when the
-// view holds nothing to restore or cannot be read.
-bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records, const RECT& workArea,
-                              bool viewFlags, FolderViewMoves& moves, ItemsReadHook beforeMoves = ItemsReadHook());
+// Runs the restore engine on records through the view pair, inside the work
+// area of display, which the caller has captured (with the icon size) as the
+// configuration the records are for. Just before icons move, the full layout
+// name on screen is built again (same display source, icon size from the
+// view): when it differs, nothing moves and moves.displayChanged is set.
+// False when the view holds nothing to restore or cannot be read.
+bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records,
+                              const CDisplayConfig& display, const CLayoutFlavor& flavor, bool viewFlags,
+                              FolderViewMoves& moves, ItemsReadHook beforeMoves = ItemsReadHook());

@@ -9,7 +9,7 @@ bool RestoreKeepingUndo(const CLayoutFlavor& flavor, CDisplayConfig& display, co
     kept.reset();
     ProbeIconSize(display, pair.View());
     const CWideString name = UndoLayoutName(display, flavor);
-    return RestoreThroughFolderView(pair, records, display.WorkArea(), viewFlags, moves,
+    return RestoreThroughFolderView(pair, records, display, flavor, viewFlags, moves,
                                     [&](const std::vector<CDesktopItem>& items) {
                                         CDesktopItemsCapture capture(items, display);
                                         kept = KeepUndoLayout(flavor, name.c_str(), capture);

@@ -41,16 +41,13 @@ bool ReadPositionDigest(IFolderView2* view, ULONGLONG& digest)
 
 } // namespace
 
-CDesktopState LookAtDesktop(CWatchContext& context)
+CDesktopState LookAtDesktop(CShellCallState& shell)
 {
     CDesktopState state;
     CDesktopViewPair pair;
     const bool opened = pair.Open();
-    if (opened)
-        ProbeIconSize(context.display, pair.View());
-    const int monitors = context.display.Capture();
-    state.layoutName = context.display.LayoutName(monitors, true, context.flavor).c_str();
-    context.display.Release();
+    state.layoutName = OnScreenLayoutName(shell.display, shell.flavor, opened ? pair.View() : nullptr).c_str();
+    shell.display.Release();
     state.reached = opened && ReadPositionDigest(pair.View(), state.positions);
     return state;
 }

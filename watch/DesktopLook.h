@@ -6,4 +6,4 @@
 // the display configuration on screen (with the view's icon size) and a
 // digest of every icon and its position, whatever the view's order. Not
 // reached when the view cannot be opened or read.
-CDesktopState LookAtDesktop(CWatchContext& context);
+CDesktopState LookAtDesktop(CShellCallState& state);

@@ -6,6 +6,16 @@ class CSystemWatchClock : public CWatchClock
 {
 public:
     ULONGLONG Now() override { return GetTickCount64(); }
+    ULONGLONG LastInput() override
+    {
+        LASTINPUTINFO info = { sizeof(info), 0 };
+        const ULONGLONG now = GetTickCount64();
+        if (!GetLastInputInfo(&info))
+            return 0;
+        // dwTime is a GetTickCount value, which wraps after 49.7 days.
+        const DWORD ago = static_cast<DWORD>(now) - info.dwTime;
+        return ago <= now ? now - ago : 0;
+    }
 };
 
 } // namespace
@@ -49,7 +59,9 @@ SettleStep CSettle::Look(const CDesktopState& now)
         if (at < m_checkAt)
             return SettleStep::Wait;
         m_phase = Phase::Idle;
-        return now.reached && now.positions != m_restoredPositions ? SettleStep::Restore : SettleStep::Done;
+        if (!now.reached || now.positions == m_restoredPositions)
+            return SettleStep::Done;
+        return m_clock.LastInput() > m_restoreAt ? SettleStep::LeftAlone : SettleStep::Restore;
     case Phase::Settling:
         break;
     }
@@ -69,6 +81,7 @@ SettleStep CSettle::Look(const CDesktopState& now)
     m_settledName = now.reached ? now.layoutName : std::wstring();
     m_settledAfter = at - m_changeAt;
     m_phase = Phase::Idle;
+    m_restoreAt = at;
     return cameBack ? SettleStep::Unchanged : SettleStep::Restore;
 }
 

@@ -2,12 +2,14 @@
 #include <windows.h>
 #include <string>
 
-// The clock that the settling reads; tests drive one by hand.
+// The clock that the settling reads, and when the user last gave input;
+// tests drive one by hand.
 class CWatchClock
 {
 public:
     virtual ~CWatchClock() = default;
-    virtual ULONGLONG Now() = 0; // milliseconds
+    virtual ULONGLONG Now() = 0;       // milliseconds
+    virtual ULONGLONG LastInput() = 0; // the user's last keyboard or mouse input, on the same clock
 };
 CWatchClock& SystemWatchClock();
 
@@ -24,6 +26,7 @@ enum class SettleStep
     Wait,      // look again in NextLookIn() milliseconds
     Restore,   // restore now, then call Restored
     Unchanged, // settled on the configuration it had, the icons where they were: nothing to do
+    LeftAlone, // icons moved after the restore, and the user gave input since: the user's moves stay
     Done,      // the change is over
 };
 
@@ -35,8 +38,10 @@ enum class SettleStep
 // came (a configuration that lasted less than 2 s, an unlock): Windows moved
 // nothing, so neither does the watcher. A shell that started again always
 // gets its layout back: its view of the desktop is a new one. 2 s after a
-// restore it looks once more and restores again when the shell moved icons
-// since (at most twice per change). Idle in between: no look is due.
+// restore it looks once more and restores again when icons moved since and
+// the user gave no input since the restore began (at most twice per change):
+// icons that moved with the user's input are the user's moves. Idle in
+// between: no look is due.
 class CSettle
 {
 public:
@@ -86,6 +91,7 @@ private:
     ULONGLONG m_nameSince = 0;
     ULONGLONG m_positionsSince = 0;
     int m_restores = 0;
+    ULONGLONG m_restoreAt = 0;      // when the first restore of the change was asked for
     ULONGLONG m_checkAt = 0;
     ULONGLONG m_restoredPositions = 0;
 };

@@ -17,7 +17,7 @@ private:
 };
 
 // OstrelWatch.exe /exit: asks the running watcher of this session to end
-// (WM_CLOSE to its window) and waits up to timeoutMs for it to go; a watcher
-// in the middle of a call into the shell ends when that call returns. True
-// when none runs any more.
+// (WM_CLOSE to its window) and waits up to timeoutMs for it to go, which it
+// does at once, whatever its calls into the shell do. True when none runs
+// any more.
 bool EndRunningWatcher(DWORD timeoutMs);

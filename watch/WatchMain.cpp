@@ -1,6 +1,7 @@
 #include "watch/WatchMain.h"
 #include <objbase.h>
 #include <cwchar>
+#include "layout/ExitGuard.h"
 #include "watch/WatchInstance.h"
 #include "watch/Watcher.h"
 
@@ -31,6 +32,10 @@ int RunOstrelWatch(CWatchContext& context, HINSTANCE instance, int argc, wchar_t
             status = 0;
         }
     }
+    // A job still running on the shell worker (one abandoned, or one the
+    // exit came in the middle of) ends with the process, never in the middle
+    // of a commit into the store.
+    BlockChangesForExit();
     CoUninitialize();
     return status;
 }

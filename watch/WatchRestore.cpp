@@ -7,57 +7,60 @@
 
 namespace {
 
-CWatchRestore RestoreOnScreen(CWatchContext& context, bool undo)
+CWatchRestore RestoreOnScreen(CShellCallState& state, bool undo, bool keepUndo)
 {
     CWatchRestore result;
     result.undo = undo;
     CDesktopViewPair pair;
     if (!pair.Open())
         return result;
-    ProbeIconSize(context.display, pair.View());
-    const int monitors = context.display.Capture();
-    const CWideString name = undo ? UndoLayoutName(context.display, context.flavor)
-                                  : FindCurrentLayout(context.flavor, context.display, monitors);
-    result.layoutName = name.IsAbsent() ? context.display.LayoutName(monitors, true, context.flavor).c_str()
+    ProbeIconSize(state.display, pair.View());
+    const int monitors = state.display.Capture();
+    const CWideString name = undo ? UndoLayoutName(state.display, state.flavor)
+                                  : FindCurrentLayout(state.flavor, state.display, monitors);
+    result.layoutName = name.IsAbsent() ? state.display.LayoutName(monitors, true, state.flavor).c_str()
                                         : name.c_str();
     CIconRecordArray records;
     bool read = false;
     if (undo) {
-        read = ReadUndoLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) > 0;
+        read = ReadUndoLayout(state.flavor, name.c_str(), state.display, false, records, nullptr) > 0;
         result.outcome = CWatchRestore::NoLayout;
     } else if (name.IsAbsent()) {
         result.outcome = CWatchRestore::NoLayout;
     } else {
-        read = ReadLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) > 0;
+        read = ReadLayout(state.flavor, name.c_str(), state.display, false, records, nullptr) > 0;
         result.outcome = CWatchRestore::NoIcons;
     }
     if (read) {
-        // What this restore replaces is kept as the undo layout first; a
-        // keep that fails does not stop the restore.
+        // What this restore replaces is kept as the undo layout first (when
+        // asked); a keep that fails does not stop the restore.
         FolderViewMoves moves;
         std::optional<SaveResult> kept;
         const bool ran =
-            RestoreKeepingUndo(context.flavor, context.display, pair, records, context.viewFlags, moves, kept);
-        result.outcome = ran ? CWatchRestore::Restored : CWatchRestore::Failed;
+            keepUndo ? RestoreKeepingUndo(state.flavor, state.display, pair, records, state.viewFlags, moves, kept)
+                     : RestoreThroughFolderView(pair, records, state.display, state.flavor, state.viewFlags, moves);
+        result.outcome = !ran                  ? CWatchRestore::Failed
+                         : moves.displayChanged ? CWatchRestore::DisplayChanged
+                                                : CWatchRestore::Restored;
         result.undoKept = !kept || *kept == SaveResult::Saved || *kept == SaveResult::Empty;
         result.requested = moves.requested;
         result.moved = moves.moved;
         result.status = moves.status;
     }
-    context.display.Release();
+    state.display.Release();
     return result;
 }
 
 } // namespace
 
-CWatchRestore RestoreOnScreenLayout(CWatchContext& context)
+CWatchRestore RestoreOnScreenLayout(CShellCallState& state, bool keepUndo)
 {
-    return RestoreOnScreen(context, false);
+    return RestoreOnScreen(state, false, keepUndo);
 }
 
-CWatchRestore UndoOnScreenRestore(CWatchContext& context)
+CWatchRestore UndoOnScreenRestore(CShellCallState& state)
 {
-    return RestoreOnScreen(context, true);
+    return RestoreOnScreen(state, true, true);
 }
 
 std::wstring DescribeRestore(const CWatchRestore& restore)
@@ -72,6 +75,8 @@ std::wstring DescribeRestore(const CWatchRestore& restore)
         return L"No icons stored in " + name + L": nothing moved";
     case CWatchRestore::Failed:
         return L"The desktop icons could not be read: " + name + L" not restored";
+    case CWatchRestore::DisplayChanged:
+        return L"The display configuration changed during the restore of " + name + L": nothing moved";
     case CWatchRestore::Restored:
         break;
     }

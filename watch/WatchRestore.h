@@ -10,10 +10,11 @@ struct CWatchRestore
 {
     enum Outcome
     {
-        Unreachable, // the shell's view of the desktop could not be opened
-        NoLayout,    // no layout (or undo layout) stored for the configuration: nothing moved
-        NoIcons,     // the layout holds no icon record: nothing moved
-        Failed,      // the view could not be read: nothing moved
+        Unreachable,    // the shell's view of the desktop could not be opened
+        NoLayout,       // no layout (or undo layout) stored for the configuration: nothing moved
+        NoIcons,        // the layout holds no icon record: nothing moved
+        Failed,         // the view could not be read: nothing moved
+        DisplayChanged, // the configuration on screen changed before the move: nothing moved
         Restored,
     };
     Outcome outcome = Unreachable;
@@ -21,15 +22,18 @@ struct CWatchRestore
     int requested = 0;       // icons that were not at their places
     int moved = 0;           // of those, the icons that got there
     HRESULT status = S_OK;   // of the move
-    bool undoKept = true;    // what the restore replaced was kept for undo (or nothing moved)
+    bool undoKept = true;    // what the restore replaced was kept for undo (or nothing moved, or not asked)
     bool undo = false;       // the restore undid the last one
 };
 
-CWatchRestore RestoreOnScreenLayout(CWatchContext& context);
+// keepUndo: what the restore replaces is kept as the undo layout first; the
+// watcher's second restore of one change keeps nothing, so that undo returns
+// to where the first one started.
+CWatchRestore RestoreOnScreenLayout(CShellCallState& state, bool keepUndo);
 // "Undo Last Restore": the undo layout of the configuration on screen (its
 // full layout name), restored the same way, so that a second undo returns to
 // where the first started.
-CWatchRestore UndoOnScreenRestore(CWatchContext& context);
+CWatchRestore UndoOnScreenRestore(CShellCallState& state);
 
 // What the log and the notification icon say about it.
 std::wstring DescribeRestore(const CWatchRestore& restore);

@@ -153,6 +153,9 @@ LRESULT CWatchWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == kTimerId)
             m_handler->OnTimer();
         return 0;
+    case kShellJobDoneMessage:
+        m_handler->OnShellJobDone(wParam);
+        return 0;
     case kIconMessage:
         switch (LOWORD(lParam)) {
         case WM_CONTEXTMENU:

@@ -13,6 +13,9 @@ enum class WatchTrigger
     Resume,        // WM_POWERBROADCAST with PBT_APMRESUMEAUTOMATIC
 };
 
+// Posted to the watcher's window by its shell worker (watch/ShellWorker).
+constexpr UINT kShellJobDoneMessage = WM_APP + 2;
+
 // Whoever the watcher's window reports to.
 class CWatchHandler
 {
@@ -25,6 +28,8 @@ public:
     virtual void OnSettingsChanged() = 0;
     // A command of the notification icon's menu (IDM_*) other than Exit.
     virtual void OnCommand(UINT command) = 0;
+    // kShellJobDoneMessage: the shell worker ended the job of this serial.
+    virtual void OnShellJobDone(WPARAM serial) = 0;
     // Checks "Pause Automatic Restore" in the menu.
     virtual bool Paused() const = 0;
 };

@@ -22,18 +22,6 @@ const wchar_t* TriggerText(WatchTrigger trigger)
     return L"";
 }
 
-class CBusy
-{
-public:
-    explicit CBusy(bool& busy) : m_busy(busy) { m_busy = true; }
-    ~CBusy() { m_busy = false; }
-    CBusy(const CBusy&) = delete;
-    CBusy& operator=(const CBusy&) = delete;
-
-private:
-    bool& m_busy;
-};
-
 } // namespace
 
 bool CWatcher::Start(HINSTANCE instance)
@@ -42,11 +30,16 @@ bool CWatcher::Start(HINSTANCE instance)
         return false;
     m_context.viewFlags = HasViewFlagsSupport(ProbeCommonControlsVersion(nullptr));
     m_autoRestore = ReadAutoRestore(m_context.flavor);
-    const CDesktopState now = LookAtDesktop(m_context);
+    m_worker.Attach(m_window.Handle(), kShellJobDoneMessage, m_context.viewFlags);
+    Run(Step::Start);
+    return true;
+}
+
+void CWatcher::Started(const CDesktopState& now)
+{
     m_settle.Settled(now);
     Tell(std::wstring(m_autoRestore ? L"Watching" : L"Started; automatic restore is off") + L"; on screen: " +
-         now.layoutName);
-    return true;
+         (now.layoutName.empty() ? L"not known" : now.layoutName));
 }
 
 void CWatcher::Tell(const std::wstring& action)
@@ -57,12 +50,17 @@ void CWatcher::Tell(const std::wstring& action)
 
 void CWatcher::Schedule()
 {
-    if (m_triggered || m_rebase || m_restoreNow || m_undo)
+    if (m_worker.Busy()) {
+        // Woken at the job's time limit, unless its result comes first.
+        const ULONGLONG now = m_context.clock->Now();
+        m_window.StartTimer(now >= m_jobDeadline ? USER_TIMER_MINIMUM : static_cast<UINT>(m_jobDeadline - now));
+    } else if (m_triggered || m_rebase || m_restoreNow || m_undo) {
         m_window.StartTimer(USER_TIMER_MINIMUM);
-    else if (m_settle.Pending())
+    } else if (m_settle.Pending()) {
         m_window.StartTimer(m_settle.NextLookIn());
-    else
+    } else {
         m_window.StopTimer();
+    }
 }
 
 void CWatcher::OnTrigger(WatchTrigger trigger)
@@ -88,44 +86,132 @@ void CWatcher::OnTrigger(WatchTrigger trigger)
     Schedule();
 }
 
+void CWatcher::Run(Step step)
+{
+    ShellJob job = ShellJob::Look;
+    switch (step) {
+    case Step::RestoreNow:
+    case Step::Restore:
+        job = ShellJob::Restore;
+        break;
+    case Step::RestoreAgain:
+        job = ShellJob::RestoreAgain;
+        break;
+    case Step::Undo:
+        job = ShellJob::Undo;
+        break;
+    default:
+        break;
+    }
+    m_step = step;
+    if (!m_worker.Run(job)) {
+        Tell(L"The desktop could not be reached: no thread to reach it on");
+        m_settle.Stop();
+        if (step == Step::Start)
+            Started(CDesktopState());
+        Schedule();
+        return;
+    }
+    m_jobDeadline = m_context.clock->Now() + kShellTimeLimit;
+    Schedule();
+}
+
 void CWatcher::OnTimer()
 {
-    if (m_busy)
+    if (m_worker.Busy()) {
+        if (m_context.clock->Now() >= m_jobDeadline)
+            Abandon();
+        Schedule();
         return;
-    CBusy busy(m_busy);
+    }
     if (m_restoreNow) {
         m_restoreNow = false;
         m_context.log.Write(L"Restore Now");
-        Tell(DescribeRestore(RestoreOnScreenLayout(m_context)));
+        Run(Step::RestoreNow);
+        return;
     }
     if (m_undo) {
         m_undo = false;
         m_context.log.Write(L"Undo Last Restore");
-        const CWatchRestore undone = UndoOnScreenRestore(m_context);
-        Tell(DescribeRestore(undone));
-        // The user chose these places: a look still due after an automatic
-        // restore must not put that restore back.
-        m_rebase = m_rebase || undone.outcome == CWatchRestore::Restored;
-    }
-    if (!m_rebase && !m_triggered && !m_settle.Pending()) {
-        Schedule();
+        Run(Step::Undo);
         return;
     }
-    const CDesktopState now = LookAtDesktop(m_context);
     if (m_rebase) {
         // Paused, turned off or on again: what is on screen now is settled.
         m_rebase = false;
         m_triggered = false;
         m_shellRestarted = false;
-        m_settle.Settled(now);
-        Schedule();
-        return;
-    }
-    if (m_triggered) {
-        m_settle.Trigger(m_triggeredAt, m_shellRestarted, now);
+        Run(Step::Rebase);
+    } else if (m_triggered) {
+        m_lookTriggeredAt = m_triggeredAt;
+        m_lookShellRestarted = m_shellRestarted;
         m_triggered = false;
         m_shellRestarted = false;
+        Run(Step::Trigger);
+    } else if (m_settle.Pending()) {
+        Run(Step::Settle);
+    } else {
         Schedule();
+    }
+}
+
+void CWatcher::Abandon()
+{
+    // The call is left to itself on its thread; whatever was pending waits
+    // for the next trigger.
+    m_worker.Abandon();
+    Tell(L"The desktop did not answer within 10 s");
+    m_settle.Stop();
+    if (m_step == Step::Start)
+        Started(CDesktopState());
+}
+
+void CWatcher::OnShellJobDone(WPARAM serial)
+{
+    CShellJobResult result;
+    if (!m_worker.TakeResult(serial, result))
+        return;
+    switch (m_step) {
+    case Step::Start:
+        Started(result.look);
+        break;
+    case Step::Rebase:
+    case Step::Trigger:
+    case Step::Settle:
+        Looked(result.look);
+        break;
+    case Step::LookAfterRestore:
+        m_settle.Restored(result.look);
+        break;
+    case Step::Undo:
+        Tell(DescribeRestore(result.restore));
+        // The user chose these places: a look still due after an automatic
+        // restore must not put that restore back.
+        m_rebase = m_rebase || result.restore.outcome == CWatchRestore::Restored;
+        if (result.restore.outcome == CWatchRestore::DisplayChanged)
+            OnTrigger(WatchTrigger::DisplayChange);
+        break;
+    case Step::RestoreNow:
+        Tell(DescribeRestore(result.restore));
+        if (result.restore.outcome == CWatchRestore::DisplayChanged)
+            OnTrigger(WatchTrigger::DisplayChange);
+        break;
+    case Step::Restore:
+    case Step::RestoreAgain:
+        Restored(result.restore);
+        return;
+    }
+    Schedule();
+}
+
+void CWatcher::Looked(const CDesktopState& now)
+{
+    if (m_step == Step::Rebase) {
+        m_settle.Settled(now);
+        return;
+    }
+    if (m_step == Step::Trigger) {
+        m_settle.Trigger(m_lookTriggeredAt, m_lookShellRestarted, now);
         return;
     }
     const bool checking = m_settle.Checking();
@@ -135,6 +221,9 @@ void CWatcher::OnTimer()
     case SettleStep::Unchanged:
         Tell(L"Back to " + now.layoutName + L" with every icon in place: nothing moved");
         break;
+    case SettleStep::LeftAlone:
+        Tell(L"Icons moved after the restore, and the user gave input since: left the user's moves alone");
+        break;
     case SettleStep::Restore:
         if (checking) {
             m_context.log.Write(L"The shell moved icons again: restoring once more");
@@ -143,24 +232,28 @@ void CWatcher::OnTimer()
             swprintf(text, 64, L"Settled after %.1f s: restoring", m_settle.SettledAfter() / 1000.0);
             m_context.log.Write(text);
         }
-        Restore();
+        // What one change replaces is kept once, by its first restore.
+        Run(checking ? Step::RestoreAgain : Step::Restore);
         break;
     case SettleStep::Done:
         if (checking)
             m_context.log.Write(L"Every icon stayed in place");
         break;
     }
-    Schedule();
 }
 
-void CWatcher::Restore()
+void CWatcher::Restored(const CWatchRestore& restore)
 {
-    const CWatchRestore restore = RestoreOnScreenLayout(m_context);
     Tell(DescribeRestore(restore));
-    if (restore.outcome == CWatchRestore::Restored)
-        m_settle.Restored(LookAtDesktop(m_context));
-    else
-        m_settle.Stop();
+    if (restore.outcome == CWatchRestore::Restored) {
+        Run(Step::LookAfterRestore);
+        return;
+    }
+    m_settle.Stop();
+    // Nothing moved: the new configuration gets its own wait and restore.
+    if (restore.outcome == CWatchRestore::DisplayChanged)
+        OnTrigger(WatchTrigger::DisplayChange);
+    Schedule();
 }
 
 void CWatcher::OnSettingsChanged()

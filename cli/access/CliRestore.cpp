@@ -66,6 +66,10 @@ bool RestoreRecordsFromCli(CCliContext& context, const wchar_t* source, const CI
     std::optional<SaveResult> kept;
     if (!RestoreKeepingUndo(context.flavor, context.display, pair, records, context.ccFlag, moves, kept))
         return false;
+    if (moves.displayChanged) {
+        OutText(context, OutStream::Err, L"The display configuration changed during the restore: nothing moved.\n");
+        return true;
+    }
     // The restore is what was asked for: it ran, but it cannot be undone.
     if (kept && *kept != SaveResult::Saved)
         OutText(context, OutStream::Err, L"Ostrel: Could not keep the icon positions: this restore cannot be undone.\n");

@@ -7,7 +7,9 @@
 // through the folder view. Prints its own messages.
 bool RestoreFromCli(CCliContext& context, const wchar_t* source, bool fromStore);
 // Places records that the caller has read (source names them in the
-// messages), keeping the current positions as the undo layout first.
+// messages), keeping the current positions as the undo layout first; the
+// caller has captured the display configuration they are for. A change of
+// the configuration before the move is said on standard error.
 bool RestoreRecordsFromCli(CCliContext& context, const wchar_t* source, const CIconRecordArray& records);
 
 // Opens the view pair; on failure writes "Could not get IShellFolder or

@@ -11,9 +11,11 @@
 #include "cli/ConsoleInput.h"
 #include "cli/ConsoleQuestion.h"
 #include "cli/access/CliContext.h"
+#include "cli/access/CliRestore.h"
 #include "cli/access/ConsoleOut.h"
 #include "layout/LayoutStore.h"
 #include "layout/RegKey.h"
+#include "tests/common/FakeDisplay.h"
 #include "tests/common/TestSupport.h"
 
 namespace {
@@ -172,6 +174,48 @@ TEST_F(CliFlowTest, UndoReturnsToWhereTheLastRestoreStarted)
     EXPECT_EQ(Current(), saved);
     EXPECT_EQ(Run({ L"undo", L"/y" }), 0);
     EXPECT_EQ(err, nothing);
+}
+
+// The display configuration changes after the restore read the layout and
+// the desktop: nothing moves, nothing is kept for undo, the tool says so. Back
+// on that configuration, the same restore puts every icon back.
+TEST_F(CliFlowTest, ADisplayChangeDuringTheRestoreMovesNothing)
+{
+    // Armed, it turns 1280 x 1024 at its next capture: the first after the
+    // restore began is the check just before the move.
+    struct CChangingDisplay : CFakeDisplay
+    {
+        bool changeAtNextCapture = false;
+        int MonitorCount() override
+        {
+            if (changeAtNextCapture)
+                monitors = { { { 0, 0, 1280, 1024 }, true } };
+            changeAtNextCapture = false;
+            return CFakeDisplay::MonitorCount();
+        }
+    } display;
+    display.monitors = { { { 0, 0, 1920, 1080 }, true } };
+    cli.display.SetSource(&display);
+    const Positions saved = Current();
+    ASSERT_EQ(Run({ L"save", L"/y" }), 0);
+    Scatter(0);
+    const Positions scattered = Current();
+    CIconRecordArray records;
+    cli.display.Capture();
+    ASSERT_EQ(ReadLayout(cli.flavor, L"Layout 1920 x 1080 (48)", cli.display, false, records, nullptr), 3);
+
+    display.changeAtNextCapture = true;
+    err.clear();
+    EXPECT_TRUE(RestoreRecordsFromCli(cli, L"Work", records));
+    EXPECT_EQ(err, L"The display configuration changed during the restore: nothing moved.\n");
+    EXPECT_EQ(Current(), scattered);
+    display.monitors = { { { 0, 0, 1920, 1080 }, true } };
+    EXPECT_EQ(Run({ L"undo", L"/y" }), 0);
+    EXPECT_EQ(err, L"Nothing to undo for: Layout 1920 x 1080 (48).\n");
+
+    cli.display.Capture();
+    EXPECT_TRUE(RestoreRecordsFromCli(cli, L"Work", records));
+    EXPECT_EQ(Current(), saved);
 }
 
 TEST_F(CliFlowTest, SaveAsksAndOnlyYesWrites)

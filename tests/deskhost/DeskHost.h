@@ -89,6 +89,10 @@ struct DeskHostFaults
     // handled (see HostView.cpp).
     bool positionAtMenu = false;
     POINT menuPoint = { 0, 0 };
+    // A manual-reset event: while it is reset, every call on the view waits
+    // for it, as the calls into a shell whose desktop thread hangs do (the
+    // host's thread stops with them).
+    HANDLE answering = nullptr;
 };
 
 class CDeskHostImpl;
@@ -182,6 +186,10 @@ extern const wchar_t kDeskHostPublication[];
 // Name of the registered window message that makes a host lay its desktop
 // out again (LayOutAgain) when sent to one of its top-level windows.
 extern const wchar_t kDeskHostLayOutAgain[];
+
+// Name of the event that deskhost.exe of that process id takes as its
+// view's DeskHostFaults::answering (set while the view answers).
+std::wstring DeskHostAnsweringEvent(DWORD processId);
 
 // The shell windows object of a host published by another process, or
 // CO_E_SERVER_EXEC_FAILURE when none runs.

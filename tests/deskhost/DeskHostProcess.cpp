@@ -1,6 +1,7 @@
 #include "DeskHostProcess.h"
 #include <exdisp.h>
 #include <cstdio>
+#include "layout/Owners.h"
 #include "layout/RegKey.h"
 
 namespace {
@@ -114,9 +115,18 @@ bool CDeskHostProcess::LayOutAgain() const
                                10000, &result) && result == 1;
 }
 
+bool CDeskHostProcess::SetViewAnswering(bool answering) const
+{
+    if (!m_process)
+        return false;
+    CHandle event(OpenEventW(EVENT_MODIFY_STATE, FALSE, DeskHostAnsweringEvent(m_processId).c_str()));
+    return event && (answering ? SetEvent(event.Get()) : ResetEvent(event.Get()));
+}
+
 void CDeskHostProcess::Quit()
 {
     if (m_process) {
+        SetViewAnswering(true);
         SetEvent(m_quit);
         if (WaitForSingleObject(m_process, 30000) != WAIT_OBJECT_0)
             TerminateProcess(m_process, 1);

@@ -23,7 +23,11 @@ public:
     // Makes it lay its desktop out again, as a refresh does; false when no
     // window of it took the message.
     bool LayOutAgain() const;
-    // Ends it and waits for it to exit (its files are removed by then).
+    // Makes its view stop answering (every call waits, as with a hung
+    // shell) or answer again; false when it cannot be told.
+    bool SetViewAnswering(bool answering) const;
+    // Ends it (answering again first) and waits for it to exit (its files
+    // are removed by then).
     void Quit();
     bool Running() const { return m_process != nullptr; }
     DWORD ProcessId() const { return m_processId; }

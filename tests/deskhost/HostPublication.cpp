@@ -4,6 +4,11 @@
 const wchar_t kDeskHostPublication[] = L"Local\\OstrelDeskHost";
 const wchar_t kDeskHostLayOutAgain[] = L"OstrelDeskHostLayOutAgain";
 
+std::wstring DeskHostAnsweringEvent(DWORD processId)
+{
+    return L"Local\\OstrelDeskHostAnswering." + std::to_wstring(processId);
+}
+
 HRESULT GetPublishedDeskHost(REFIID riid, void** ppv)
 {
     if (!ppv)

@@ -38,6 +38,8 @@ STDMETHODIMP CHostView::QueryInterface(REFIID riid, void** ppv)
 
 HRESULT CHostView::Check() const
 {
+    if (m_host && m_host->faults.answering)
+        WaitForSingleObject(m_host->faults.answering, INFINITE);
     return m_host && m_host->listView ? S_OK : RPC_E_DISCONNECTED;
 }
 

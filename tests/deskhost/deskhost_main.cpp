@@ -11,7 +11,8 @@
 // an event set once the desktop is up; --quit an event that ends the program
 // (as does closing its window). --publish makes the shell windows object
 // reachable from other processes (kDeskHostPublication) and counts the calls
-// that arrive from them (HostCallCount.h). --autoarrange and --snaptogrid
+// that arrive from them (HostCallCount.h); its view then stops answering
+// while the event DeskHostAnsweringEvent is reset. --autoarrange and --snaptogrid
 // start with those folder flags on; --no-record leaves out the view's own
 // record of positions (the list view is the only one).
 #include <windows.h>
@@ -151,6 +152,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     // Calls from other processes are counted for the benchmark.
     if (options.publish && !StartCountingHostCalls())
         fwprintf(stderr, L"deskhost: calls from other processes are not counted\n");
+    HANDLE answering = nullptr;
+    if (options.publish) {
+        answering = CreateEventW(nullptr, TRUE, TRUE, DeskHostAnsweringEvent(GetCurrentProcessId()).c_str());
+        host.Faults().answering = answering;
+    }
 
     HANDLE quit = quitEvent.empty() ? nullptr : CreateEventW(nullptr, TRUE, FALSE, quitEvent.c_str());
     if (!readyEvent.empty()) {
@@ -184,7 +190,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     }
     if (quit)
         CloseHandle(quit);
+    host.Faults().answering = nullptr;
     host.Stop();
+    if (answering)
+        CloseHandle(answering);
     for (const std::wstring& path : copied)
         DeleteFileW(path.c_str());
     return status;

@@ -30,12 +30,14 @@ protected:
     }
 
     // The command-line tool's engine.
-    bool RestoreFromView(const CIconRecordArray& records, bool viewFlags = false, RECT workArea = kWorkArea)
+    bool RestoreFromView(const CIconRecordArray& records, bool viewFlags = false)
     {
         CDesktopViewPair pair;
         EXPECT_TRUE(pair.Open());
+        cli.display.SetSource(&display);
+        OnScreenLayoutName(cli.display, cli.flavor, pair.View());
         FolderViewMoves moves;
-        if (!RestoreThroughFolderView(pair, records, workArea, viewFlags, moves))
+        if (!RestoreThroughFolderView(pair, records, cli.display, cli.flavor, viewFlags, moves))
             return false;
         ReportRestore(cli, L"Work", moves);
         return true;

@@ -8,7 +8,9 @@ namespace {
 struct CFakeClock : CWatchClock
 {
     ULONGLONG Now() override { return now; }
+    ULONGLONG LastInput() override { return lastInput; }
     ULONGLONG now = 100000;
+    ULONGLONG lastInput = 0;
 };
 
 CDesktopState State(const wchar_t* name, ULONGLONG positions) { return { true, name, positions }; }
@@ -72,6 +74,13 @@ TEST(Settle, WhenTheWatcherRestores)
     settle.Trigger(clock.now, false, State(L"Big", 6));
     step = LookUntil(settle, clock, [](ULONGLONG t) { return State(L"Big", t); });
     EXPECT_EQ(step, std::make_pair(SettleStep::Restore, CSettle::kLongest));
+
+    // Icons that move after the restore along with the user's input are the
+    // user's moves: left alone.
+    settle.Restored(State(L"Big", 8));
+    clock.lastInput = clock.now + 500;
+    EXPECT_EQ(LookUntil(settle, clock, [](ULONGLONG) { return State(L"Big", 9); }),
+              std::make_pair(SettleStep::LeftAlone, ULONGLONG(2000)));
 }
 
 } // namespace

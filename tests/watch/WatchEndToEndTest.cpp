@@ -24,6 +24,25 @@ const std::vector<DeskIcon> kBig = Icons({ { 30, 30 }, { 1500, 200 }, { 1700, 85
 const std::vector<DeskIcon> kSmall = Icons({ { 1100, 30 }, { 30, 400 }, { 500, 800 }, { 900, 900 }, { 200, 100 } });
 const std::vector<DeskIcon> kShuffled = Icons({ { 400, 400 }, { 500, 400 }, { 600, 400 }, { 700, 400 }, { 800, 400 } });
 
+// Moves the first desktop item through the view, as the shell does when it
+// moves an icon; with input, a mouse move comes with it through SendInput
+// (which Wine's GetLastInputInfo registers), as with a user's drag.
+void MoveFirstIcon(POINT to, bool input)
+{
+    if (input) {
+        INPUT move = {};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = 1;
+        move.mi.dwFlags = MOUSEEVENTF_MOVE;
+        ASSERT_EQ(SendInput(1, &move, sizeof(move)), 1u);
+    }
+    CDesktopViewPair pair;
+    std::vector<CDesktopItem> items;
+    ASSERT_TRUE(pair.Open() && ReadDesktopItems(pair, false, items, nullptr) && !items.empty());
+    PCUITEMID_CHILD first = items[0].child.Get();
+    ASSERT_EQ(PositionItems(pair.View(), 1, &first, &to), S_OK);
+}
+
 // The positions once the host has moved every icon onto a screen of that size.
 Positions WaitUntilOn(long width, long height)
 {
@@ -60,24 +79,25 @@ TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
 
         // The smaller screen: the host shoves icons into view some hundreds
         // of milliseconds later, then the watcher puts the smaller screen's
-        // layout back; and the larger one's after the switch back.
+        // layout back; an icon that the user drags right after stays where
+        // the user put it. Then the larger one's after the switch back.
         ASSERT_TRUE(switchTo(1280, 1024));
         const Positions shoved = WaitUntilOn(1280, 1024);
         EXPECT_TRUE(shoved != PositionsOf(kBig) && shoved != PositionsOf(kSmall));
-        ASSERT_TRUE(restored(kSmallLayout)) << Narrow(WatchLogSince(mark));
+        ASSERT_TRUE(WaitForWatchLog(std::wstring(L"Restored ") + kSmallLayout, mark, 20000)) << Narrow(WatchLogSince(mark));
         EXPECT_EQ(ViewPositions(), PositionsOf(kSmall));
+        Sleep(700);
+        MoveFirstIcon({ 700, 600 }, true);
+        const Positions dragged = ViewPositions();
+        ASSERT_TRUE(WaitForWatchLog(L"left the user's moves alone", mark, 10000)) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), dragged);
         ASSERT_TRUE(switchTo(1920, 1080));
         ASSERT_TRUE(restored(kBigLayout)) << Narrow(WatchLogSince(mark));
         EXPECT_EQ(ViewPositions(), PositionsOf(kBig));
 
         // A switch undone within 1 s moves nothing, not even an icon that
         // the user moved after the save.
-        CDesktopViewPair pair;
-        std::vector<CDesktopItem> items;
-        ASSERT_TRUE(pair.Open() && ReadDesktopItems(pair, false, items, nullptr) && !items.empty());
-        PCUITEMID_CHILD dragged = items[0].child.Get();
-        POINT to = { 1000, 600 };
-        ASSERT_EQ(PositionItems(pair.View(), 1, &dragged, &to), S_OK);
+        MoveFirstIcon({ 1000, 600 }, false);
         const Positions arranged = ViewPositions();
         const ULONGLONG start = GetTickCount64();
         ASSERT_TRUE(switchTo(1280, 1024) && SetDisplayMode(1920, 1080));
@@ -85,16 +105,28 @@ TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
         ASSERT_TRUE(WaitForWatchLog(L"every icon in place: nothing moved", mark, 20000)) << Narrow(WatchLogSince(mark));
         EXPECT_EQ(ViewPositions(), arranged);
 
-        // The shell starts again with its icons elsewhere: restored.
+        // The shell starts again with its icons elsewhere: restored. The
+        // shell moves an icon again, with no input of the user: restored
+        // once more, and that second restore keeps nothing for undo.
         host.Quit();
         mark = WatchLogMark();
         ASSERT_EQ(host.Launch(kShuffled), S_OK);
-        ASSERT_TRUE(restored(kBigLayout)) << Narrow(WatchLogSince(mark));
+        ASSERT_TRUE(WaitForWatchLog(std::wstring(L"Restored ") + kBigLayout, mark, 20000)) << Narrow(WatchLogSince(mark));
+        Sleep(700);
+        MoveFirstIcon({ 1000, 600 }, false);
+        auto restoredAgain = [&] {
+            const std::wstring log = WatchLogSince(mark);
+            const size_t again = log.find(L"restoring once more");
+            return again != std::wstring::npos && log.find(std::wstring(L"Restored ") + kBigLayout, again) != std::wstring::npos;
+        };
+        for (int i = 0; i < 200 && !restoredAgain(); ++i)
+            Sleep(50);
+        ASSERT_TRUE(restoredAgain()) << Narrow(WatchLogSince(mark));
         EXPECT_EQ(ViewPositions(), PositionsOf(kBig));
 
-        // "Undo Last Restore" puts back what that restore replaced; a second
-        // one returns to the restored layout; with no undo layout for the
-        // configuration on screen nothing moves.
+        // "Undo Last Restore" puts back what the first restore of the change
+        // replaced; a second one returns to the restored layout; with no
+        // undo layout for the configuration on screen nothing moves.
         auto undo = [&](const std::wstring& said) {
             mark = WatchLogMark();
             return PostMessageW(FindWindowW(kWatchWindowClass, nullptr), WM_COMMAND, IDM_UNDO, 0) &&
@@ -113,7 +145,20 @@ TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
         EXPECT_EQ(ViewPositions(), unsaved);
         ASSERT_TRUE(undo(L"Nothing to undo for Layout 1024 x 768 (48): nothing moved"));
         EXPECT_EQ(ViewPositions(), unsaved);
-        EXPECT_TRUE(watcher.Exit());
+
+        // The desktop stops answering: a restore is given up after 10 s,
+        // and "Exit" ends the watcher at once while its next restore waits.
+        ASSERT_TRUE(host.SetViewAnswering(false));
+        const HWND window = FindWindowW(kWatchWindowClass, nullptr);
+        ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_RESTORE_NOW, 0));
+        ASSERT_TRUE(WaitForWatchLog(L"The desktop did not answer within 10 s", mark, 20000)) << Narrow(WatchLogSince(mark));
+        mark = WatchLogMark();
+        ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_RESTORE_NOW, 0));
+        ASSERT_TRUE(WaitForWatchLog(L"Restore Now", mark, 5000));
+        Sleep(500);
+        ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_EXIT, 0));
+        EXPECT_EQ(WaitForSingleObject(watcher.Process(), 2000), WAIT_OBJECT_0);
+        host.SetViewAnswering(true);
     }
     DeleteLayouts();
     CoUninitialize();
