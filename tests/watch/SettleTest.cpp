@@ -2,16 +2,9 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include "watch/Settle.h"
+#include "tests/common/FakeClock.h"
 
 namespace {
-
-struct CFakeClock : CWatchClock
-{
-    ULONGLONG Now() override { return now; }
-    ULONGLONG LastInput() override { return lastInput; }
-    ULONGLONG now = 100000;
-    ULONGLONG lastInput = 0;
-};
 
 CDesktopState State(const wchar_t* name, ULONGLONG positions) { return { true, name, positions }; }
 

@@ -3,14 +3,9 @@
 #include <functional>
 #include <string>
 #include "watch/SnapshotLooks.h"
+#include "tests/common/FakeClock.h"
 
 namespace {
-
-struct CFakeClock : CWatchClock
-{
-    ULONGLONG Now() override { return now; }
-    ULONGLONG now = 100000;
-};
 
 constexpr ULONGLONG kFailed = 0, kNoIcons = 99, kProjector = 77;
 
