@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <functional>
 #include <memory>
+#include <string>
 #include "layout/LayoutFlavor.h"
 #include "layout/WideString.h"
 
@@ -17,6 +18,12 @@ public:
     virtual RECT WorkArea() = 0;                                      // SPI_GETWORKAREA
     virtual POINT VirtualOrigin() = 0;                                // SM_X/YVIRTUALSCREEN
     virtual SIZE ScreenSize() = 0;                                    // SM_CX/CYSCREEN
+    // What tells one monitor from another (its target's device path) and its
+    // effective DPI; empty and 0 when the system does not say.
+    virtual std::wstring MonitorDevicePath(HMONITOR) { return std::wstring(); }
+    virtual UINT MonitorDpi(HMONITOR) { return 0; }
+    // SPI_ICONHORIZONTALSPACING and SPI_ICONVERTICALSPACING; 0 when unknown.
+    virtual SIZE IconSpacing() { return { 0, 0 }; }
 };
 
 CDisplaySource& SystemDisplaySource();
@@ -70,6 +77,7 @@ public:
     int IconSize() const { return m_iconSize; }
     void SetIconSize(int size) { m_iconSize = size; }
 
+    CDisplaySource& Source() const { return *m_source; }
     void SetSource(CDisplaySource* source) { m_source = source ? source : &SystemDisplaySource(); }
 
 private:
