@@ -23,7 +23,8 @@ CWatchRestore RestoreOnScreen(CWatchContext& context, bool undo)
     CIconRecordArray records;
     bool read = false;
     if (undo) {
-        read = ReadUndoLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) > 0;
+        read = ReadUndoLayout(context.flavor, UndoSetup(context.display, context.flavor), context.display, false,
+                              records, nullptr) > 0;
         result.outcome = CWatchRestore::NoLayout;
     } else if (name.IsAbsent()) {
         result.outcome = CWatchRestore::NoLayout;
