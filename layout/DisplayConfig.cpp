@@ -41,8 +41,8 @@ public:
 
     // The target of the active path whose source is the monitor's GDI device:
     // its device path tells two monitors of one model apart and stays the same
-    // across restarts. Wine 8 has no real targets: it gives one made-up path
-    // for every monitor, or none.
+    // across restarts. Wine 8 gives every monitor the path of a made-up
+    // "Default_Monitor" (\\?\DISPLAY#Default_Monitor#0000&0000#{...}).
     std::wstring MonitorDevicePath(HMONITOR monitor) override
     {
         MONITORINFOEXW info = {};
