@@ -116,7 +116,8 @@ void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* nam
 
 SaveResult KeepUndoLayoutInShell(CDeskContext& context, HWND listView)
 {
-    std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
+    // The restore runs in the display configuration that its command captured.
+    std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView, true);
     return KeepUndoLayout(context.flavor, UndoSetup(context.display, context.flavor), *capture);
 }
 

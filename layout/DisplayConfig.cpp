@@ -176,8 +176,13 @@ int CDisplayConfig::Capture()
 
 int CDisplayConfig::LookupMonitor(POINT& pt)
 {
-    const int count = Capture();
-    for (int i = 0; i < count; ++i) {
+    Capture();
+    return FindMonitor(pt);
+}
+
+int CDisplayConfig::FindMonitor(POINT& pt) const
+{
+    for (int i = 0; m_monitors && i < m_count; ++i) {
         const RECT& rc = m_monitors[i].offset;
         if (PtInRect(&rc, pt)) {
             pt.x -= rc.left;

@@ -54,6 +54,9 @@ public:
     // Captures, then finds the first monitor that holds pt; on success pt
     // becomes monitor-relative. Returns the index or -1 (pt unchanged).
     int LookupMonitor(POINT& pt);
+    // The same in the monitor list as captured, for a capture of positions
+    // read under that list.
+    int FindMonitor(POINT& pt) const;
     // Monitor-relative to desktop list view coordinates. An index that names
     // no monitor of the current list (-1, or a layout of another
     // configuration) leaves pt unchanged and gives false.

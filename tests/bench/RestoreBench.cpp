@@ -36,6 +36,7 @@
 #include "engine/ListViewRestore.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "layout/SnapshotStore.h"
 #include "layout/UndoLayout.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/FakeCapture.h"
@@ -343,6 +344,17 @@ bool RunInProcess(const Desk& desk, int n)
         g_table.Set("layout file: read N records", "s", n, readClock.Seconds());
         if (static_cast<int>(read.size()) != n)
             fprintf(stderr, "the layout file held %d records, not %d\n", static_cast<int>(read.size()), n);
+    }
+    // What a keep adds beyond its capture: the display setup, and the
+    // snapshot written with its limits kept.
+    {
+        CClock clock;
+        const CDisplaySetup setup = UndoSetup(context.display, context.flavor);
+        g_table.Set("display setup (device paths, DPI)", "s", n, clock.Seconds());
+        CFakeCapture capture(records);
+        CClock writeClock;
+        CSnapshotStore().Write(TestCliFlavor(), setup, SnapshotKind::BeforeRestore, capture);
+        g_table.Set("snapshot store: write N records", "s", n, writeClock.Seconds());
     }
     DeleteFileW(file.c_str());
 
