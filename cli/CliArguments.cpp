@@ -39,6 +39,8 @@ bool ParseArguments(int argc, wchar_t** argv, CCliOptions& options, const wchar_
             options.action = CliAction::Query;
         } else if (IsAny(argument, L"undo", L"/undo")) {
             options.action = CliAction::Undo;
+        } else if (IsAny(argument, L"history", L"/history")) {
+            options.action = CliAction::History;
         } else if (EqualsAsciiNoCase(argument, L"/y")) {
             options.answerYes = true;
         } else if (EqualsAsciiNoCase(argument, L"/?")) {

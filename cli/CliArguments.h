@@ -1,7 +1,7 @@
 #pragma once
 #include "layout/WideString.h"
 
-enum class CliAction { None, Save, Restore, Query, Undo, Help };
+enum class CliAction { None, Save, Restore, Query, Undo, History, Help };
 enum class LayoutSource { Store, File };
 
 // What the command line asked for.

@@ -14,6 +14,7 @@ constexpr const wchar_t* kUsageLines[] = {
     L"    /f \"filepath.osl\" - Use the named file path for save or restore.\n",
     L"                - Quote \"filepath.osl\" if it contains embedded spaces.\n",
     L"    undo        - Put the icons back where the last restore found them.\n",
+    L"    history     - List the snapshots of this display setup (restore one with /f).\n",
     L"    /y          - Answer 'yes' to any questions: silent operation.\n",
     L"    /?          - Display this text.\n",
 };

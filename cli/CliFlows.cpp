@@ -9,6 +9,7 @@
 #include "engine/DesktopWindow.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "layout/SnapshotStore.h"
 #include "layout/UndoLayout.h"
 #include "shellview/FolderView.h"
 #include "shellview/FolderViewCapture.h"
@@ -246,7 +247,8 @@ void UndoLastRestore(CCliContext& context, bool answerYes)
     CDisplayCapture display(context);
     const CWideString name = UndoLayoutName(context.display, context.flavor);
     CIconRecordArray records;
-    if (ReadUndoLayout(context.flavor, name.c_str(), context.display, false, records, nullptr) <= 0) {
+    if (ReadUndoLayout(context.flavor, UndoSetup(context.display, context.flavor), context.display, false, records,
+                       nullptr) <= 0) {
         OutPrint(context, OutStream::Err, L"Nothing to undo for: %s.\n", name.c_str());
         return;
     }
@@ -256,4 +258,29 @@ void UndoLastRestore(CCliContext& context, bool answerYes)
             return;
     }
     GuardedRestore(listView, [&] { RestoreRecordsFromCli(context, name.c_str(), records); });
+}
+
+void ListHistory(CCliContext& context)
+{
+    ProbeIconSize(context.display, nullptr);
+    CDisplayCapture display(context);
+    const CDisplaySetup setup = UndoSetup(context.display, context.flavor);
+    const std::vector<SnapshotEntry> entries = CSnapshotStore().List(setup);
+    if (entries.empty()) {
+        OutPrint(context, OutStream::Err, L"No snapshots for: %s.\n", setup.Text().c_str());
+        return;
+    }
+    int number = 0;
+    for (const SnapshotEntry& entry : entries) {
+        SYSTEMTIME utc = {}, local = {};
+        if (!FileTimeToSystemTime(&entry.time, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+            local = utc;
+        CIconRecordArray records;
+        ReadLayoutFile(entry.path.c_str(), context.display, records, nullptr);
+        const CWideString when = CWideString::Format(L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth,
+                                                     local.wDay, local.wHour, local.wMinute, local.wSecond);
+        OutPrint(context, OutStream::Out, L"%d. %s %s (%d icons) %s\n", ++number, when.c_str(),
+                 SnapshotKindText(entry.kind), static_cast<int>(records.size()), entry.path.c_str());
+    }
+    OutPrint(context, OutStream::Out, L"%s\n", setup.Text().c_str());
 }

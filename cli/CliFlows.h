@@ -21,6 +21,9 @@ void ChooseLayout(CCliContext& context, bool answerYes);
 // Restores the undo layout of the current display configuration, keeping the
 // current positions as the new one. Asks first unless answerYes.
 void UndoLastRestore(CCliContext& context, bool answerYes);
+// Lists the snapshots of the display setup on screen, newest first, and the
+// setup's text; never asks.
+void ListHistory(CCliContext& context);
 
 // The 35 selection keys of the layout chooser, by store enumeration index.
 constexpr const wchar_t* kSelectionKeys = L"123456789abcdefghijklmnopqrstuvwxyz";

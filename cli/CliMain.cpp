@@ -71,6 +71,9 @@ int RunOstrelCli(CCliContext& context, int argc, wchar_t** argv)
     case CliAction::Undo:
         UndoLastRestore(context, options.answerYes);
         break;
+    case CliAction::History:
+        ListHistory(context);
+        break;
     case CliAction::Help:
         PrintUsage(context);
         break;

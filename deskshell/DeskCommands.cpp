@@ -127,8 +127,9 @@ void SaveDesktopToStore(CDeskContext& context, HWND listView, const wchar_t* nam
 
 SaveResult KeepUndoLayoutInShell(CDeskContext& context, HWND listView)
 {
-    std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView);
-    return KeepUndoLayout(context.flavor, UndoLayoutName(context.display, context.flavor).c_str(), *capture);
+    // The restore runs in the display configuration that its command captured.
+    std::unique_ptr<CLayoutCapture> capture = MakeListViewCapture(context, listView, true);
+    return KeepUndoLayout(context.flavor, UndoSetup(context.display, context.flavor), *capture);
 }
 
 void SaveDesktopToFile(CDeskContext& context, HWND listView, const wchar_t* path)
@@ -188,8 +189,8 @@ void UndoRestoreCommand(CDeskContext& context)
     const CWideString name = UndoLayoutName(context.display, context.flavor);
     CIconRecordArray records;
     bool currentFormat = false;
-    if (ReadUndoLayout(context.flavor, name.c_str(), context.display, context.settings.forceVisible != 0, records,
-                       &currentFormat) <= 0) {
+    if (ReadUndoLayout(context.flavor, UndoSetup(context.display, context.flavor), context.display,
+                       context.settings.forceVisible != 0, records, &currentFormat) <= 0) {
         ShowFailure(context, IDS_NOTHING_TO_UNDO, name.c_str(), MB_ICONINFORMATION);
         return;
     }

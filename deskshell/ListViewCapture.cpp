@@ -1,8 +1,8 @@
 #include "deskshell/ListViewCapture.h"
 #include "engine/ShellNames.h"
 
-CListViewCapture::CListViewCapture(CDeskContext& context, HWND listView)
-    : m_context(context), m_listView(listView), m_status(m_objects.Open(context))
+CListViewCapture::CListViewCapture(CDeskContext& context, HWND listView, bool displayCaptured)
+    : m_context(context), m_listView(listView), m_status(m_objects.Open(context)), m_displayCaptured(displayCaptured)
 {
 }
 
@@ -44,7 +44,7 @@ int CListViewCapture::Run(CRecordSink& sink)
             }
         }
 
-        record.Monitor = m_context.display.LookupMonitor(pt);
+        record.Monitor = m_displayCaptured ? m_context.display.FindMonitor(pt) : m_context.display.LookupMonitor(pt);
         if (!ItemParsingName(folder, child, record.Path) && !ItemClassIdText(folder, child, record.Path))
             continue;
         if (record.Path.IsAbsent())
@@ -57,7 +57,7 @@ int CListViewCapture::Run(CRecordSink& sink)
     return written;
 }
 
-std::unique_ptr<CLayoutCapture> MakeListViewCapture(CDeskContext& context, HWND listView)
+std::unique_ptr<CLayoutCapture> MakeListViewCapture(CDeskContext& context, HWND listView, bool displayCaptured)
 {
-    return std::make_unique<CListViewCapture>(context, listView);
+    return std::make_unique<CListViewCapture>(context, listView, displayCaptured);
 }

@@ -14,8 +14,10 @@
 class CListViewCapture : public CLayoutCapture
 {
 public:
-    // Opens the desktop view objects at once (refreshing the probes).
-    CListViewCapture(CDeskContext& context, HWND listView);
+    // Opens the desktop view objects at once (refreshing the probes). With
+    // displayCaptured the monitors are those the caller captured, not
+    // captured again for each icon.
+    CListViewCapture(CDeskContext& context, HWND listView, bool displayCaptured = false);
     bool Ready() const override { return m_status >= 0 && m_listView.Window(); }
     int Run(CRecordSink& sink) override;
 
@@ -24,8 +26,9 @@ private:
     CDeskListView m_listView;
     CDeskViewObjects m_objects;
     HRESULT m_status;
+    bool m_displayCaptured;
 };
 
 // The capture of the desktop through the list view (and the shell view of the
 // context's site), for the layout store and layout file writers.
-std::unique_ptr<CLayoutCapture> MakeListViewCapture(CDeskContext& context, HWND listView);
+std::unique_ptr<CLayoutCapture> MakeListViewCapture(CDeskContext& context, HWND listView, bool displayCaptured = false);

@@ -1,6 +1,9 @@
 #include "layout/DisplayConfig.h"
 #include "layout/ResText.h"
+#include <shellscalingapi.h>
+#include <cwchar>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,77 @@ public:
     SIZE ScreenSize() override
     {
         return { GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+    }
+
+    // The target of the active path whose source is the monitor's GDI device:
+    // its device path tells two monitors of one model apart and stays the same
+    // across restarts. Wine 8 gives every monitor the path of a made-up
+    // "Default_Monitor" (\\?\DISPLAY#Default_Monitor#0000&0000#{...}).
+    std::wstring MonitorDevicePath(HMONITOR monitor) override
+    {
+        MONITORINFOEXW info = {};
+        info.cbSize = sizeof(info);
+        if (!GetMonitorInfoW(monitor, &info))
+            return std::wstring();
+        std::vector<DISPLAYCONFIG_PATH_INFO> paths;
+        std::vector<DISPLAYCONFIG_MODE_INFO> modes;
+        LONG status = ERROR_INSUFFICIENT_BUFFER;
+        // The configuration may change between the two calls.
+        for (int attempt = 0; attempt < 3 && status == ERROR_INSUFFICIENT_BUFFER; ++attempt) {
+            UINT32 pathCount = 0, modeCount = 0;
+            if (GetDisplayConfigBufferSizes(QDC_ONLY_ACTIVE_PATHS, &pathCount, &modeCount) != ERROR_SUCCESS)
+                return std::wstring();
+            paths.resize(pathCount);
+            modes.resize(modeCount);
+            status = QueryDisplayConfig(QDC_ONLY_ACTIVE_PATHS, &pathCount, paths.data(), &modeCount, modes.data(),
+                                        nullptr);
+            paths.resize(pathCount);
+        }
+        if (status != ERROR_SUCCESS)
+            return std::wstring();
+        for (const DISPLAYCONFIG_PATH_INFO& path : paths) {
+            DISPLAYCONFIG_SOURCE_DEVICE_NAME source = {};
+            source.header.type = DISPLAYCONFIG_DEVICE_INFO_GET_SOURCE_NAME;
+            source.header.size = sizeof(source);
+            source.header.adapterId = path.sourceInfo.adapterId;
+            source.header.id = path.sourceInfo.id;
+            if (DisplayConfigGetDeviceInfo(&source.header) != ERROR_SUCCESS ||
+                _wcsicmp(source.viewGdiDeviceName, info.szDevice) != 0)
+                continue;
+            DISPLAYCONFIG_TARGET_DEVICE_NAME target = {};
+            target.header.type = DISPLAYCONFIG_DEVICE_INFO_GET_TARGET_NAME;
+            target.header.size = sizeof(target);
+            target.header.adapterId = path.targetInfo.adapterId;
+            target.header.id = path.targetInfo.id;
+            if (DisplayConfigGetDeviceInfo(&target.header) == ERROR_SUCCESS)
+                return target.monitorDevicePath;
+        }
+        return std::wstring();
+    }
+
+    // GetDpiForMonitor lives in shcore.dll (Windows 8.1 and later), taken from
+    // System32 alone, and kept loaded (never freed while a DLL unloads). Wine 8
+    // gives the system DPI for every monitor.
+    UINT MonitorDpi(HMONITOR monitor) override
+    {
+        using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
+        static const HMODULE s_shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        static const auto s_getDpi = s_shcore ? reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(
+                                                    GetProcAddress(s_shcore, "GetDpiForMonitor")))
+                                              : nullptr;
+        UINT x = 0, y = 0;
+        if (!s_getDpi || FAILED(s_getDpi(monitor, MDT_EFFECTIVE_DPI, &x, &y)))
+            return 0;
+        return x;
+    }
+
+    SIZE IconSpacing() override
+    {
+        int x = 0, y = 0;
+        if (!SystemParametersInfoW(SPI_ICONHORIZONTALSPACING, 0, &x, 0) ||
+            !SystemParametersInfoW(SPI_ICONVERTICALSPACING, 0, &y, 0))
+            return { 0, 0 };
+        return { x, y };
     }
 
 private:
@@ -102,8 +176,13 @@ int CDisplayConfig::Capture()
 
 int CDisplayConfig::LookupMonitor(POINT& pt)
 {
-    const int count = Capture();
-    for (int i = 0; i < count; ++i) {
+    Capture();
+    return FindMonitor(pt);
+}
+
+int CDisplayConfig::FindMonitor(POINT& pt) const
+{
+    for (int i = 0; m_monitors && i < m_count; ++i) {
         const RECT& rc = m_monitors[i].offset;
         if (PtInRect(&rc, pt)) {
             pt.x -= rc.left;

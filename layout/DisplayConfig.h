@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <functional>
 #include <memory>
+#include <string>
 #include "layout/LayoutFlavor.h"
 #include "layout/WideString.h"
 
@@ -17,6 +18,12 @@ public:
     virtual RECT WorkArea() = 0;                                      // SPI_GETWORKAREA
     virtual POINT VirtualOrigin() = 0;                                // SM_X/YVIRTUALSCREEN
     virtual SIZE ScreenSize() = 0;                                    // SM_CX/CYSCREEN
+    // What tells one monitor from another (its target's device path) and its
+    // effective DPI; empty and 0 when the system does not say.
+    virtual std::wstring MonitorDevicePath(HMONITOR) { return std::wstring(); }
+    virtual UINT MonitorDpi(HMONITOR) { return 0; }
+    // SPI_ICONHORIZONTALSPACING and SPI_ICONVERTICALSPACING; 0 when unknown.
+    virtual SIZE IconSpacing() { return { 0, 0 }; }
 };
 
 CDisplaySource& SystemDisplaySource();
@@ -47,6 +54,9 @@ public:
     // Captures, then finds the first monitor that holds pt; on success pt
     // becomes monitor-relative. Returns the index or -1 (pt unchanged).
     int LookupMonitor(POINT& pt);
+    // The same in the monitor list as captured, for a capture of positions
+    // read under that list.
+    int FindMonitor(POINT& pt) const;
     // Monitor-relative to desktop list view coordinates. An index that names
     // no monitor of the current list (-1, or a layout of another
     // configuration) leaves pt unchanged and gives false.
@@ -70,6 +80,7 @@ public:
     int IconSize() const { return m_iconSize; }
     void SetIconSize(int size) { m_iconSize = size; }
 
+    CDisplaySource& Source() const { return *m_source; }
     void SetSource(CDisplaySource* source) { m_source = source ? source : &SystemDisplaySource(); }
     CDisplaySource* Source() const { return m_source; }
 

@@ -1,9 +1,8 @@
 #include "layout/LayoutFile.h"
-#include "layout/ExitGuard.h"
-#include "layout/Owners.h"
-#include "layout/ProcessTag.h"
 #include "layout/ProfileFile.h"
+#include "layout/ReplacingFile.h"
 #include <cwchar>
+#include <functional>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -103,13 +102,6 @@ private:
     bool m_failed = false;
 };
 
-// The folder part of a full path, with its closing backslash.
-std::wstring FolderOf(const std::wstring& full)
-{
-    const size_t cut = full.find_last_of(L"\\/");
-    return cut == std::wstring::npos ? std::wstring() : full.substr(0, cut + 1);
-}
-
 // True when the file can be replaced: it does not exist yet, or it is a file,
 // not marked read-only, that this user may write and delete and that no other
 // program holds open.
@@ -128,98 +120,6 @@ bool CanReplace(const std::wstring& file)
     CloseHandle(handle);
     return true;
 }
-
-// The leading part of the name of a temporary layout file.
-constexpr const wchar_t* kTempPrefix = L"~Ostrel-";
-
-// Removes the temporary layout files in the folder whose process has ended:
-// what a save that was killed left behind.
-void RemoveLeftovers(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + kTempPrefix + L"*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    const size_t prefix = std::wcslen(kTempPrefix);
-    do {
-        // The pattern also matches short names: the long name must match too.
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            _wcsnicmp(found.cFileName, kTempPrefix, prefix) == 0 && !IsTaggedProcessRunning(found.cFileName + prefix))
-            DeleteFileW((folder + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
-// The file that takes the layout until it is complete, in the folder of the
-// layout file (a file is replaced in one step only within its volume). It is
-// named "~Ostrel-<process tag>-<n>.tmp" and hidden while it exists, so that
-// on the Desktop it never shows as an icon; a save first removes those whose
-// process has ended. Removed unless it took the layout file's place.
-class CTempLayoutFile
-{
-public:
-    explicit CTempLayoutFile(const std::wstring& folder)
-    {
-        if (folder.empty())
-            return;
-        RemoveLeftovers(folder);
-        static LONG s_serial = 0;
-        m_path = folder + CWideString::Format(L"%s%s-%ld.tmp", kTempPrefix, OwnProcessTag().c_str(),
-                                              InterlockedIncrement(&s_serial)).c_str();
-        m_file.Reset(CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr));
-        if (!m_file)
-            m_path.clear();
-    }
-    ~CTempLayoutFile()
-    {
-        m_file.Reset();
-        if (!m_path.empty())
-            DeleteFileW(m_path.c_str());
-    }
-    CTempLayoutFile(const CTempLayoutFile&) = delete;
-    CTempLayoutFile& operator=(const CTempLayoutFile&) = delete;
-
-    bool Created() const { return bool(m_file); }
-    HANDLE Handle() const { return m_file.Get(); }
-
-    // Closes the written and flushed file and puts it in the layout file's
-    // place in one step: the layout file is the old one or the new one,
-    // whenever the process ends.
-    bool MoveOver(const std::wstring& target)
-    {
-        m_file.Reset();
-        const CExitGuard guard;
-        if (!ReplaceOrMove(target))
-            return false;
-        m_path.clear();
-        return true;
-    }
-
-private:
-    bool ReplaceOrMove(const std::wstring& target) const
-    {
-        if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
-            // The new file keeps the old one's attributes (hidden, for one),
-            // owner, ACL and alternate streams: "it has inherited the file
-            // streams and attributes from the file it is replacing"
-            // (Microsoft's documentation of ReplaceFileW). Only an ACL that
-            // cannot be carried over does not stop the save.
-            if (ReplaceFileW(target.c_str(), m_path.c_str(), nullptr, REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr))
-                return true;
-            // These two leave the complete new file under its own name, the
-            // old one gone or moved aside: it then goes in by name.
-            const DWORD error = GetLastError();
-            if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
-                return false;
-        } else if (!SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-            return false;
-        }
-        return MoveFileExW(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    }
-
-    std::wstring m_path;
-    CHandle m_file;
-};
 
 IconRecord LegacyRecord(const CWideString& name, int x, int y)
 {
@@ -290,22 +190,12 @@ void ReadOlderFormat(const CProfileReader& file, const std::vector<const wchar_t
     }
 }
 
-} // namespace
-
-FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, CLayoutCapture& capture, int* written)
+// Captures into a new hidden file in the folder and hands it, complete and
+// flushed, to place; what place did not take is removed.
+FileSaveResult WriteLayout(const CLayoutFlavor& flavor, const std::wstring& folder, CLayoutCapture& capture,
+                           int* written, const std::function<bool(CReplacingFile&)>& place)
 {
-    if (written)
-        *written = 0;
-    if (!path || !*path)
-        return FileSaveResult::CannotCreate;
-    if (!capture.Ready())
-        return FileSaveResult::Unreachable;
-
-    // No longer paths, as when the profile functions wrote layout files.
-    const std::wstring file = FullPath(path);
-    if (file.size() >= MAX_PATH || !CanReplace(file))
-        return FileSaveResult::CannotCreate;
-    CTempLayoutFile temp(FolderOf(file));
+    CReplacingFile temp(folder);
     if (!temp.Created())
         return FileSaveResult::CannotCreate;
 
@@ -322,11 +212,57 @@ FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, 
     if (sink.Count() == 0)
         return FileSaveResult::Empty;
     if (!writer.Write(kVersionSection, kVersionKey, CWideString::Format(L"%d", static_cast<int>(kFormatVersion)).c_str()) ||
-        !writer.Finish(temp.Handle()) || !temp.MoveOver(file))
+        !writer.Finish(temp.Handle()) || !place(temp))
         return FileSaveResult::Failed;
     if (written)
         *written = sink.Count();
     return FileSaveResult::Saved;
+}
+
+} // namespace
+
+FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, CLayoutCapture& capture, int* written)
+{
+    if (written)
+        *written = 0;
+    if (!path || !*path)
+        return FileSaveResult::CannotCreate;
+    if (!capture.Ready())
+        return FileSaveResult::Unreachable;
+
+    // No longer paths, as when the profile functions wrote layout files.
+    const std::wstring file = FullPath(path);
+    if (file.size() >= MAX_PATH || !CanReplace(file))
+        return FileSaveResult::CannotCreate;
+    return WriteLayout(flavor, FolderOf(file), capture, written,
+                       [&](CReplacingFile& temp) { return temp.MoveOver(file); });
+}
+
+FileSaveResult SaveNewLayoutFile(const CLayoutFlavor& flavor, const std::wstring& folder,
+                                 const std::function<std::wstring(int)>& name, CLayoutCapture& capture, int* written,
+                                 std::wstring* path)
+{
+    if (written)
+        *written = 0;
+    if (path)
+        path->clear();
+    if (!capture.Ready())
+        return FileSaveResult::Unreachable;
+    return WriteLayout(flavor, folder, capture, written, [&](CReplacingFile& temp) {
+        for (int attempt = 0; attempt < kNewNameAttempts; ++attempt) {
+            const std::wstring target = folder + name(attempt);
+            if (target.size() >= MAX_PATH)
+                return false;
+            if (temp.MoveToNew(target)) {
+                if (path)
+                    *path = target;
+                return true;
+            }
+            if (GetLastError() != ERROR_ALREADY_EXISTS)
+                return false;
+        }
+        return false;
+    });
 }
 
 bool ReadLayoutFile(const wchar_t* path, const CDisplayConfig& display, CIconRecordArray& records, bool* currentFormat)

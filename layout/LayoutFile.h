@@ -1,4 +1,6 @@
 #pragma once
+#include <functional>
+#include <string>
 #include "layout/Capture.h"
 #include "layout/DisplayConfig.h"
 #include "layout/IconRecord.h"
@@ -23,6 +25,15 @@ enum class FileSaveResult
 // break cannot be stored and is left out. *written gets the number of records
 // stored.
 FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, CLayoutCapture& capture, int* written);
+
+// Writes a new layout file into folder (with its closing backslash), as
+// SaveLayoutFile writes one, under the first of name(0), name(1), ... that
+// names no file there yet, even when another process takes a name at the
+// same moment; *path gets the full path of the file written.
+constexpr int kNewNameAttempts = 100;
+FileSaveResult SaveNewLayoutFile(const CLayoutFlavor& flavor, const std::wstring& folder,
+                                 const std::function<std::wstring(int)>& name, CLayoutCapture& capture, int* written,
+                                 std::wstring* path);
 
 // Clears and fills records (positions in desktop list view coordinates);
 // *currentFormat tells whether the file carried the format version. Returns

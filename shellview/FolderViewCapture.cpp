@@ -4,11 +4,13 @@ namespace {
 
 // Index is the view index + 1; the position becomes relative to the monitor
 // that holds it.
-IconRecord ItemRecord(const CDesktopItem& item, CDisplayConfig& display)
+// Captures the display configuration afresh for each record unless the
+// caller's list stands for every one.
+IconRecord ItemRecord(const CDesktopItem& item, CDisplayConfig& display, bool captured)
 {
     POINT pt = item.position;
     IconRecord record;
-    record.Monitor = display.LookupMonitor(pt);
+    record.Monitor = captured ? display.FindMonitor(pt) : display.LookupMonitor(pt);
     record.Name = item.name;
     record.Path = item.parsingName;
     record.XCoord = pt.x;
@@ -37,7 +39,7 @@ int CFolderViewCapture::Run(CRecordSink& sink)
     CDesktopItem item;
     while (walk.Next(item)) {
         item.child.Reset();
-        sink.Put(ItemRecord(item, m_display));
+        sink.Put(ItemRecord(item, m_display, false));
         ++written;
     }
     return written;
@@ -46,7 +48,7 @@ int CFolderViewCapture::Run(CRecordSink& sink)
 int CDesktopItemsCapture::Run(CRecordSink& sink)
 {
     for (const CDesktopItem& item : m_items)
-        sink.Put(ItemRecord(item, m_display));
+        sink.Put(ItemRecord(item, m_display, true));
     return static_cast<int>(m_items.size());
 }
 

@@ -23,7 +23,8 @@ private:
 };
 
 // The items that a restore has just read, captured as CFolderViewCapture
-// captures the view, without another round trip: the undo layout.
+// captures the view, without another round trip and in the display
+// configuration that the restore captured: the before-restore snapshot.
 class CDesktopItemsCapture : public CLayoutCapture
 {
 public:

@@ -8,10 +8,10 @@ bool RestoreKeepingUndo(const CLayoutFlavor& flavor, CDisplayConfig& display, co
 {
     kept.reset();
     ProbeIconSize(display, pair.View());
-    const CWideString name = UndoLayoutName(display, flavor);
+    const CDisplaySetup setup = UndoSetup(display, flavor);
     return RestoreThroughFolderView(pair, records, display, flavor, viewFlags, moves,
                                     [&](const std::vector<CDesktopItem>& items) {
                                         CDesktopItemsCapture capture(items, display);
-                                        kept = KeepUndoLayout(flavor, name.c_str(), capture);
+                                        kept = KeepUndoLayout(flavor, setup, capture);
                                     });
 }

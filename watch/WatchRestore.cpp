@@ -23,7 +23,8 @@ CWatchRestore RestoreOnScreen(CShellCallState& state, bool undo, bool keepUndo)
     CIconRecordArray records;
     bool read = false;
     if (undo) {
-        read = ReadUndoLayout(state.flavor, name.c_str(), state.display, false, records, nullptr) > 0;
+        read = ReadUndoLayout(state.flavor, UndoSetup(state.display, state.flavor), state.display, false, records,
+                              nullptr) > 0;
         result.outcome = CWatchRestore::NoLayout;
     } else if (name.IsAbsent()) {
         result.outcome = CWatchRestore::NoLayout;

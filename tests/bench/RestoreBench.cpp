@@ -9,7 +9,8 @@
 //     SelectAndPositionItems of every icon;
 //   - the shell extension's restore (every icon misplaced, then settled),
 //     capture and layout-file save and restore, in-process with the host;
-//   - what keeping the undo layout adds to each restore of either program;
+//   - what keeping the before-restore snapshot (undo) adds to each restore of
+//     either program, also as a share of that restore;
 //   - OstrelCli.exe as its own process against deskhost.exe: save, restore of
 //     every icon misplaced, restore settled, to and from the store and a
 //     layout file, with the calls that reached deskhost.exe from it.
@@ -35,6 +36,7 @@
 #include "deskshell/ListViewRestore.h"
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
+#include "layout/SnapshotStore.h"
 #include "layout/UndoLayout.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/FakeCapture.h"
@@ -303,8 +305,8 @@ bool RunInProcess(const Desk& desk, int n)
     {
         CClock clock;
         if (KeepUndoLayoutInShell(context, listView) != SaveResult::Saved)
-            fprintf(stderr, "the undo layout was not kept\n");
-        g_table.Set("shell extension: keeping the undo layout", "s", n, clock.Seconds());
+            fprintf(stderr, "the before-restore snapshot was not kept\n");
+        g_table.Set("shell extension: keeping the before-restore snapshot", "s", n, clock.Seconds());
     }
 
     // Layout files through the shell extension's code: save (capture and
@@ -342,6 +344,17 @@ bool RunInProcess(const Desk& desk, int n)
         g_table.Set("layout file: read N records", "s", n, readClock.Seconds());
         if (static_cast<int>(read.size()) != n)
             fprintf(stderr, "the layout file held %d records, not %d\n", static_cast<int>(read.size()), n);
+    }
+    // What a keep adds beyond its capture: the display setup, and the
+    // snapshot written with its limits kept.
+    {
+        CClock clock;
+        const CDisplaySetup setup = UndoSetup(context.display, context.flavor);
+        g_table.Set("display setup (device paths, DPI)", "s", n, clock.Seconds());
+        CFakeCapture capture(records);
+        CClock writeClock;
+        CSnapshotStore().Write(TestCliFlavor(), setup, SnapshotKind::BeforeRestore, capture);
+        g_table.Set("snapshot store: write N records", "s", n, writeClock.Seconds());
     }
     DeleteFileW(file.c_str());
 
@@ -462,7 +475,7 @@ bool RunAcrossProcesses(const Desk& desk, int n)
                 static_cast<double>(restoreCalls.references + restoreCalls.other), false);
     runCli("OstrelCli restore (store), settled", { L"restore", L"/n", kCliLayout, L"/y" }, L"No Icons Repositioned");
     // Part of every restore above: the items the restore reads anyway, saved
-    // as the undo layout with no call into deskhost.exe (the code OstrelCli runs).
+    // as the before-restore snapshot with no call into deskhost.exe (the code OstrelCli runs).
     {
         CDisplayConfig display;
         display.Capture();
@@ -471,9 +484,9 @@ bool RunAcrossProcesses(const Desk& desk, int n)
         counter.Reset();
         CClock clock;
         CDesktopItemsCapture capture(items, display);
-        if (KeepUndoLayout(TestCliFlavor(), L"Bench undo", capture) != SaveResult::Saved)
-            fprintf(stderr, "the undo layout was not kept\n");
-        g_table.Set("OstrelCli: keeping the undo layout", "s", n, clock.Seconds());
+        if (KeepUndoLayout(TestCliFlavor(), CDisplaySetup(display, L"Bench undo"), capture) != SaveResult::Saved)
+            fprintf(stderr, "the before-restore snapshot was not kept\n");
+        g_table.Set("OstrelCli: keeping the before-restore snapshot", "s", n, clock.Seconds());
         g_table.Set("  calls into deskhost.exe while keeping", "calls", n, counter.Read().total, false);
     }
 
@@ -552,6 +565,15 @@ int wmain(int argc, wchar_t** argv)
                               g_table.Get("OstrelCli.exe /? (process start and end)", n),
                           cross),
                     false);
+        auto share = [](double part, double whole) { return whole > 0 && part > 0 ? 100 * part / whole : -1; };
+        setRatio("share: shell extension keep / its restore, all misplaced", "%", n,
+                 share(g_table.Get("shell extension: keeping the before-restore snapshot", n),
+                       g_table.Get("shell extension restore", n)),
+                 false);
+        setRatio("share: OstrelCli keep / its restore, all misplaced", "%", n,
+                 share(g_table.Get("OstrelCli: keeping the before-restore snapshot", n),
+                       g_table.Get("OstrelCli restore (store), all misplaced", n)),
+                 false);
     }
     g_table.Print(sizes);
     printf("\nwhole run %.1f s\n", total.Seconds());

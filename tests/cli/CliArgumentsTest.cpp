@@ -42,7 +42,8 @@ struct GrammarCase
 TEST(CliArguments, GrammarTable)
 {
     const CliAction None = CliAction::None, Save = CliAction::Save, Restore = CliAction::Restore,
-                    Query = CliAction::Query, Help = CliAction::Help, Undo = CliAction::Undo;
+                    Query = CliAction::Query, Help = CliAction::Help, Undo = CliAction::Undo,
+                    History = CliAction::History;
     const LayoutSource Store = LayoutSource::Store, File = LayoutSource::File;
     const GrammarCase cases[] = {
         { { L"SAVE" }, true, L"", Save, false, L"", Store },
@@ -51,6 +52,7 @@ TEST(CliArguments, GrammarTable)
         { { L"/Restore" }, true, L"", Restore, false, L"", Store },
         { { L"QUERY" }, true, L"", Query, false, L"", Store },
         { { L"/UNDO", L"/y" }, true, L"", Undo, true, L"", Store },
+        { { L"History" }, true, L"", History, false, L"", Store },
         { { L"-save" }, false, L"-save", None, false, L"", Store },
         { { L"saves" }, false, L"saves", None, false, L"", Store },
         // U+017F (long s) folds to S under full Unicode case rules; keywords

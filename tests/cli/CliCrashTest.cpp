@@ -12,6 +12,7 @@
 #include "layout/LayoutFile.h"
 #include "layout/LayoutStore.h"
 #include "layout/RegKey.h"
+#include "layout/SnapshotStore.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/FakeCapture.h"
 
@@ -254,6 +255,52 @@ TEST_P(CliCrash, AKilledFileSaveLeavesTheOldFileOrTheNewOne)
     std::printf("save %lu ms, replacement %lu ms; killed anywhere: %d old, %d new; in the replacement: %d old, %d new"
                 " (Wine's two-step replacement hit %d times)\n",
                 whole, replace, outcomes[0][0], outcomes[0][1], outcomes[1][0], outcomes[1][1], gaps);
+}
+
+// Every restore that moves icons keeps a before-restore snapshot: killed at
+// any moment, the tool leaves no snapshot that is not whole, and the next
+// snapshot written removes the temporary file that it left.
+TEST_P(CliCrash, AKilledRestoreLeavesNoPartialSnapshot)
+{
+    ASSERT_EQ(host.Launch(Desktop(400)), S_OK);
+    RemoveSnapshots();
+    CScratchFolder folder;
+    const std::wstring layouts[2] = { folder.File(L"a.osl"), folder.File(L"b.osl") };
+    ASSERT_TRUE(RunCliProcess({ L"save", L"/f", layouts[0] }).finished);
+    CIconRecordArray records;
+    ASSERT_TRUE(ReadLayoutFile(layouts[0].c_str(), display, records, nullptr));
+    ASSERT_EQ(records.size(), 400u);
+    for (size_t i = 0; i < records.size() / 2; ++i) {
+        std::swap(records[i].XCoord, records[records.size() - 1 - i].XCoord);
+        std::swap(records[i].YCoord, records[records.size() - 1 - i].YCoord);
+    }
+    CFakeCapture swapped(records);
+    ASSERT_EQ(SaveLayoutFile(flavor, layouts[1].c_str(), swapped, nullptr), FileSaveResult::Saved);
+
+    const CSnapshotStore store;
+    const auto expectWhole = [&](int round) {
+        for (const StoredSetup& setup : store.Setups()) {
+            for (const SnapshotEntry& entry : store.List(setup.setup)) {
+                CIconRecordArray kept;
+                ReadLayoutFile(entry.path.c_str(), display, kept, nullptr);
+                EXPECT_EQ(kept.size(), 400u) << "round " << round << ": " << Narrow(entry.path);
+            }
+        }
+    };
+    DWORD after = 0;
+    const DWORD whole = Measure({ L"restore", L"/f", layouts[1] }, kAtOnce, &after);
+    for (int round = First(); round < Last(); ++round) {
+        Run({ L"restore", L"/f", layouts[round % 2] }, kAtOnce, Uniform(whole));
+        expectWhole(round);
+    }
+    Run({ L"restore", L"/f", layouts[0] }, kAtOnce, INFINITE);
+    Run({ L"restore", L"/f", layouts[1] }, kAtOnce, INFINITE);
+    expectWhole(Last());
+    const std::vector<StoredSetup> setups = store.Setups();
+    ASSERT_EQ(setups.size(), 1u);
+    EXPECT_TRUE(TempFiles(setups[0].folder.substr(0, setups[0].folder.size() - 1)).empty());
+    RemoveSnapshots();
+    std::printf("restore %lu ms\n", whole);
 }
 
 // This process saves 200 other records under the same name at a moment

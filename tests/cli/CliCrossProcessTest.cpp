@@ -40,6 +40,7 @@ TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)
 {
     CoInitialize(nullptr);
     SHDeleteKeyW(HKEY_CURRENT_USER, kLayoutKey);
+    RemoveSnapshots();
     {
         CShellWindowsForwarding forwarding;
         ASSERT_TRUE(forwarding.Installed());
@@ -47,6 +48,7 @@ TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)
         ASSERT_EQ(host.Launch(Icons(false)), S_OK);
         const auto saved = ViewPositions();
         ASSERT_EQ(saved.size(), 4u);
+        EXPECT_EQ(RunCliProcess({ L"history" }).err.find(L"No snapshots for: Layout "), 0u);
 
         CliRun run = RunCliProcess({ L"save", L"/n", kLayout, L"/y" });
         ASSERT_TRUE(run.finished);
@@ -79,10 +81,23 @@ TEST(CliCrossProcess, SaveShuffleAndRestoreAgainstASeparateDeskHost)
         // Restoring again finds every icon in place.
         run = RunCliProcess({ L"restore", L"/n", kLayout, L"/y" });
         EXPECT_NE(run.out.find(L"Ostrel: No Icons Repositioned\n"), std::wstring::npos) << Narrow(run.out);
+
+        // The restore and the two undos each kept what they replaced, the
+        // newest first; the newest is where the first undo left the icons.
+        run = RunCliProcess({ L"history" });
+        const size_t first = run.out.find(L"\n1. ");
+        ASSERT_NE(first, std::wstring::npos) << Narrow(run.out);
+        EXPECT_NE(run.out.find(L" before restore (4 icons) ", first), std::wstring::npos) << Narrow(run.out);
+        EXPECT_NE(run.out.find(L"\n3. "), std::wstring::npos);
+        EXPECT_EQ(run.out.find(L"\n4. "), std::wstring::npos);
+        const size_t path = run.out.find(L") ", first) + 2;
+        run = RunCliProcess({ L"restore", L"/f", run.out.substr(path, run.out.find(L'\n', path) - path), L"/y" });
+        EXPECT_NE(run.out.find(L"Ostrel: Repositioned: 4 Icons\n"), std::wstring::npos) << Narrow(run.out);
+        EXPECT_EQ(ViewPositions(), shuffled);
         host.Quit();
     }
     SHDeleteKeyW(HKEY_CURRENT_USER, kLayoutKey);
-    SHDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (undo)");
+    RemoveSnapshots();
     CoUninitialize();
 }
 

@@ -30,10 +30,15 @@ protected:
         // In-process the string table is the built OstrelCli.exe's, not the test program's.
         cli.flavor = TestCliFlavor();
         cli.system = this;
+        RemoveSnapshots();
         StartHost(DeskWindows::Shell);
     }
 
-    void TearDown() override { host.Stop(); }
+    void TearDown() override
+    {
+        host.Stop();
+        RemoveSnapshots();
+    }
 
     // Both streams captured, keys fed, beeps counted.
     void Write(OutStream stream, const std::wstring& text) override
@@ -167,7 +172,7 @@ TEST_F(CliFlowTest, UndoReturnsToWhereTheLastRestoreStarted)
     EXPECT_EQ(out, L"Current Resolution: " + FullLayoutName() + L"\n\n1) " + FullLayoutName() +
                        L"\nChoose Layout (press ESC to cancel): \n");
 
-    MakeUnwritableKey(L"Software\\Quenlo\\Tovak (undo)");
+    BlockSnapshots();
     Scatter(0);
     EXPECT_EQ(Run({ L"restore", L"/y" }), 0);
     EXPECT_EQ(err, L"Ostrel: Could not keep the icon positions: this restore cannot be undone.\n");
@@ -216,6 +221,28 @@ TEST_F(CliFlowTest, ADisplayChangeDuringTheRestoreMovesNothing)
     cli.display.Capture();
     EXPECT_TRUE(RestoreRecordsFromCli(cli, L"Work", records));
     EXPECT_EQ(Current(), saved);
+}
+
+// An undo layout that the earlier version left in the registry is undone to
+// while the store has no snapshot; that undo keeps one, so a second returns.
+TEST_F(CliFlowTest, UndoUsesTheEarlierVersionsUndoLayout)
+{
+    const Positions saved = Current();
+    ASSERT_EQ(Run({ L"save", L"/y" }), 0);
+    CKeyHandle layout, undo;
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, (L"Software\\Quenlo\\Tovak\\" + FullLayoutName()).c_str(), 0, KEY_READ,
+                            layout.Put()),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (L"Software\\Quenlo\\Tovak (undo)\\" + FullLayoutName()).c_str(), 0,
+                              nullptr, 0, KEY_ALL_ACCESS, nullptr, undo.Put(), nullptr),
+              ERROR_SUCCESS);
+    ASSERT_EQ(RegCopyTreeW(layout.Get(), nullptr, undo.Get()), ERROR_SUCCESS);
+    Scatter(0);
+    const Positions scattered = Current();
+    EXPECT_EQ(Run({ L"undo", L"/y" }), 0);
+    EXPECT_EQ(Current(), saved);
+    EXPECT_EQ(Run({ L"undo", L"/y" }), 0);
+    EXPECT_EQ(Current(), scattered);
 }
 
 TEST_F(CliFlowTest, SaveAsksAndOnlyYesWrites)

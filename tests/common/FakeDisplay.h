@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <vector>
 #include "layout/DisplayConfig.h"
 
@@ -11,6 +12,8 @@ public:
         RECT rect;          // screen coordinates
         bool primary;
         bool infoFails = false;
+        std::wstring devicePath = std::wstring();
+        UINT dpi = 0;
     };
 
     std::vector<Monitor> monitors;
@@ -34,6 +37,11 @@ public:
         return true;
     }
     RECT WorkArea() override { return workArea; }
+    std::wstring MonitorDevicePath(HMONITOR monitor) override { return At(monitor).devicePath; }
+    UINT MonitorDpi(HMONITOR monitor) override { return At(monitor).dpi; }
+    SIZE IconSpacing() override { return spacing; }
+    const Monitor& At(HMONITOR monitor) const { return monitors[reinterpret_cast<size_t>(monitor) - 1]; }
+    SIZE spacing = { 75, 75 };
     POINT VirtualOrigin() override
     {
         POINT origin = { 0, 0 };

@@ -1,6 +1,7 @@
 #include "tests/common/TestSupport.h"
 #include "cli/access/CliContext.h"
 #include "deskshell/DeskContext.h"
+#include "layout/SnapshotStore.h"
 #include <shlwapi.h>
 #include <shellapi.h>
 #include <cstdio>
@@ -36,15 +37,37 @@ CScratchFolder::CScratchFolder()
     CreateDirectoryW(m_path.c_str(), nullptr);
 }
 
-CScratchFolder::~CScratchFolder()
+namespace {
+
+void RemoveTree(const std::wstring& path)
 {
-    std::wstring from = m_path;
+    std::wstring from = path;
     from.push_back(L'\0'); // double-NUL list for SHFileOperationW
     SHFILEOPSTRUCTW op = {};
     op.wFunc = FO_DELETE;
     op.pFrom = from.c_str();
     op.fFlags = FOF_NO_UI;
     SHFileOperationW(&op);
+}
+
+} // namespace
+
+CScratchFolder::~CScratchFolder()
+{
+    RemoveTree(m_path);
+}
+
+void RemoveSnapshots()
+{
+    const std::wstring root = CSnapshotStore::DefaultRoot();
+    if (!root.empty() && !DeleteFileW(root.c_str()))
+        RemoveTree(root);
+}
+
+void BlockSnapshots()
+{
+    RemoveSnapshots();
+    CloseHandle(CreateFileW(CSnapshotStore::DefaultRoot().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
 }
 
 std::wstring BinFolder()

@@ -38,6 +38,13 @@ private:
 // with an empty volatile one, which cannot hold the stable keys a save writes.
 void MakeUnwritableKey(const wchar_t* path);
 
+// Empties this user's snapshot store (the test prefix's), as if no program
+// had written one; also takes away what BlockSnapshots put there.
+void RemoveSnapshots();
+// Puts a file where the snapshot store's folder goes: no snapshot can be
+// written, none is found.
+void BlockSnapshots();
+
 // Folder of the test program (build/bin), where the deliverables are too.
 std::wstring BinFolder();
 

@@ -179,7 +179,7 @@ TEST_F(CommandsTest, UndoRestoreReturnsToWhereTheLastRestoreStarted)
     EXPECT_EQ(restored, std::vector<POINT>({ host.Position(0), host.Position(1) }));
     EXPECT_EQ(1u, GatherLayouts(context.flavor).size());
 
-    MakeUnwritableKey(L"Software\\Quenlo\\Tovak (undo)");
+    BlockSnapshots();
     context.settings.confirmRestore = 0;
     host.SetPosition(0, { 900, 700 });
     boxes.clear();

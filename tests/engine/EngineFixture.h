@@ -49,6 +49,7 @@ protected:
         context.system = &deskSystem;
         cli.flavor = TestCliFlavor();
         cli.system = &cliSystem;
+        RemoveSnapshots();
     }
 
     ~CEngineTest() override
@@ -56,6 +57,7 @@ protected:
         context.SetSiteUnknown(nullptr);
         host.Stop();
         s_boxes = nullptr;
+        RemoveSnapshots();
     }
 
     // Starts the host with the icons and gives the context the host's site.

@@ -91,8 +91,8 @@ void DeleteLayouts()
 {
     for (const wchar_t* name : { kBigLayout, kSmallLayout }) {
         SHDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Quenlo\\Tovak\\") + name).c_str());
-        SHDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(L"Software\\Quenlo\\Tovak (undo)\\") + name).c_str());
     }
+    RemoveSnapshots();
 }
 
 Positions PositionsOf(const std::vector<DeskIcon>& icons)
