@@ -82,7 +82,6 @@ public:
 
     CDisplaySource& Source() const { return *m_source; }
     void SetSource(CDisplaySource* source) { m_source = source ? source : &SystemDisplaySource(); }
-    CDisplaySource* Source() const { return m_source; }
 
 private:
     CDisplaySource* m_source;

@@ -165,7 +165,7 @@ bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArr
     // of the old configuration must not land on the new screen.
     const CWideString forName = display.LayoutName(display.MonitorCountValue(), true, flavor);
     const DisplayCheck sameDisplay = [&] {
-        CDisplayConfig now(display.Source());
+        CDisplayConfig now(&display.Source());
         now.SetIconSize(display.IconSize());
         return wcscmp(OnScreenLayoutName(now, flavor, pair.View()).c_str(), forName.c_str()) == 0;
     };
