@@ -12,7 +12,8 @@
 //   - what keeping the undo layout adds to each restore of either program;
 //   - OstrelCli.exe as its own process against deskhost.exe: save, restore of
 //     every icon misplaced, restore settled, to and from the store and a
-//     layout file, with the calls that reached deskhost.exe from it.
+//     layout file, with the calls that reached deskhost.exe from it;
+//   - once, the read of two crafted layout files (duplicate sections).
 // Each figure is printed with its ratio to its floor where it has one, and
 // the growth exponent between sizes (time ~ N^k). Run by scripts/bench.sh;
 // not a test.
@@ -554,6 +555,29 @@ int wmain(int argc, wchar_t** argv)
                     false);
     }
     g_table.Print(sizes);
+
+    // Crafted layout files, whatever the sizes: sections of one name after a
+    // first one of many keys, where every lookup goes.
+    {
+        CScratchFolder folder;
+        const std::wstring file = folder.File(L"crafted.osl");
+        CDisplayConfig display;
+        const struct { int keys; int duplicates; const char* what; } crafted[] = {
+            { 16000, 16000, "16,000 duplicate sections after 16,000 keys" },
+            { 65000, 65000, "65,000 sections (near the cap) after 65,000 keys" },
+        };
+        for (const auto& c : crafted) {
+            WriteDuplicateSectionsFile(file, c.keys, c.duplicates);
+            CIconRecordArray read;
+            CClock clock;
+            ReadLayoutFile(file.c_str(), display, read, nullptr);
+            const double seconds = clock.Seconds();
+            WIN32_FILE_ATTRIBUTE_DATA data = {};
+            GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data);
+            printf("crafted layout file read: %-50s %7.0f KB %8.3f s (%d records)\n", c.what, data.nFileSizeLow / 1024.0,
+                   seconds, static_cast<int>(read.size()));
+        }
+    }
     printf("\nwhole run %.1f s\n", total.Seconds());
     CoUninitialize();
     return 0;

@@ -112,3 +112,23 @@ void MakeUnwritableKey(const wchar_t* path)
     CKeyHandle key;
     RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
 }
+
+void WriteDuplicateSectionsFile(const std::wstring& path, int keys, int duplicates)
+{
+    std::wstring text = L"[I]\r\n";
+    for (int k = 6; k < keys; ++k)
+        text += L"K" + std::to_wstring(k) + L"=\r\n";
+    text += L"Legacy=0\r\nXCoord=10\r\nYCoord=20\r\nName=n\r\nPath=p\r\nMonitor=-1\r\n";
+    for (int s = 0; s < duplicates; ++s)
+        text += L"[I]\r\n";
+    text += L"[_Ostrel_]\r\nVersion=858673999\r\n";
+    std::string bytes("\xFF\xFE", 2);
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    const CHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file)
+        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
