@@ -212,7 +212,8 @@ TEST_F(DeskMenuTest, TheSiteIsHeldCountedAndGivenBack)
     EXPECT_EQ(other.refs, 1u) << "the last release lets the site go";
 }
 
-TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsRunNothing)
+// They fail, so that the shell can give them to the menu's other handlers.
+TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsFailAndRunNothing)
 {
     ASSERT_EQ(Build(), kAddedSix);
     COwnerWindow owner;
@@ -224,8 +225,16 @@ TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsRunNothing)
     info.cbSize = sizeof(info);
     info.hwnd = owner.Handle();
     info.lpVerb = "Save Desktop";
-    EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
-    EXPECT_EQ(InvokeOffset(handler.Get(), 6, owner.Handle()), S_OK);
+    EXPECT_EQ(handler->InvokeCommand(&info), E_FAIL);
+    // The handler's own verb, given in the Unicode field alone.
+    CMINVOKECOMMANDINFOEX wide = {};
+    wide.cbSize = sizeof(wide);
+    wide.fMask = CMIC_MASK_UNICODE;
+    wide.hwnd = owner.Handle();
+    wide.lpVerb = MAKEINTRESOURCEA(0);
+    wide.lpVerbW = L"Save Desktop";
+    EXPECT_EQ(handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&wide)), E_FAIL);
+    EXPECT_EQ(InvokeOffset(handler.Get(), 6, owner.Handle()), E_FAIL);
     driver.Finish();
     EXPECT_TRUE(driver.Errors().empty());
 }
