@@ -317,7 +317,7 @@ FileSaveResult SaveLayoutFile(const CLayoutFlavor& flavor, const wchar_t* path, 
         // Out of memory half way: the layout file stays as it was.
         return FileSaveResult::Failed;
     }
-    if (sink.Failed())
+    if (sink.Failed() || FAILED(capture.Status()))
         return FileSaveResult::Failed;
     if (sink.Count() == 0)
         return FileSaveResult::Empty;

@@ -40,6 +40,7 @@ int CFolderViewCapture::Run(CRecordSink& sink)
         sink.Put(ItemRecord(item, m_display));
         ++written;
     }
+    m_status = walk.Status();
     return written;
 }
 

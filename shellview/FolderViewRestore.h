@@ -22,6 +22,7 @@ struct FolderViewMoves
     int moved = 0;     // of those, the icons that read back at their targets
     HRESULT status = S_OK;
     int byFileName = 0; // icons matched by file name alone (the Desktop folder has moved)
+    HRESULT readStatus = S_OK; // a position of the desktop items that could not be read: nothing moved
 };
 
 // Called with the desktop items as the restore read them, just before it
@@ -53,6 +54,8 @@ public:
     // Moves the gathered items and reads each back.
     void Finish() override;
     const FolderViewMoves& Moves() const { return m_result; }
+    // S_OK, or why the desktop items could not be read.
+    HRESULT ReadStatus() const { return m_readStatus; }
 
 private:
     struct Move
@@ -73,6 +76,7 @@ private:
     std::vector<CDesktopItem> m_items;
     std::vector<bool> m_movedAside;
     bool m_read = false;
+    HRESULT m_readStatus = S_OK;
     int m_count = 0;
     // Items by the key of their display name (ShellNameKey), ascending.
     std::unordered_map<std::string, std::vector<int>> m_byName;
@@ -81,6 +85,7 @@ private:
 };
 
 // Runs the restore engine on records through the view pair; false when the
-// view holds nothing to restore or cannot be read.
+// view holds nothing to restore or cannot be read (moves.readStatus then says
+// why when a position could not be read).
 bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records, const RECT& workArea,
                               bool viewFlags, FolderViewMoves& moves, ItemsReadHook beforeMoves = ItemsReadHook());
