@@ -4,8 +4,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <aclapi.h>
+#include <sddl.h>
 #include <string>
 #include "DeskHostProcess.h"
+#include "installer/InstallFolder.h"
 #include "layout/WatchNames.h"
 #include "shellext/DeskMenuIds.h"
 #include "tests/shellext/ShellExtFixture.h"
@@ -250,6 +253,54 @@ TEST_F(InstallerTest, PathGetsOneEntryAndAPathTooLongToEditWholeIsLeftAlone)
     EXPECT_EQ(StoredPath(), longPath);
     Uninstall();
     EXPECT_EQ(StoredPath(), longPath);
+}
+
+// In the user's profile (or any other) the installer installs nothing.
+TEST_F(InstallerTest, AFolderInAUsersProfileIsRefused)
+{
+    wchar_t* profile = nullptr;
+    ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &profile), S_OK);
+    const std::wstring chosen = std::wstring(profile) + L"\\Tools\\..\\Ostrel";
+    CoTaskMemFree(profile);
+    EXPECT_EQ(RunProgram(L"\"" + SetupExe() + L"\" /S /D=" + chosen), 2u);
+    EXPECT_FALSE(FileExists(chosen));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+}
+
+// The descriptor that the installer gives its folder, read as Windows reads
+// it. (Under Wine the folder's own ACL cannot be checked: icacls is a stub and
+// GetNamedSecurityInfoW reports the Unix mode bits.)
+TEST(InstallFolderSecurity, AdministratorsAndSystemMayChangeItUsersReadAndRunNothingIsInherited)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kInstallFolderSecurity, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the folder above";
+    PSID owner = nullptr;
+    BOOL defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor, &owner, &defaulted));
+    EXPECT_TRUE(owner && IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) << "an owner may change the ACL";
+    BOOL present = FALSE;
+    PACL dacl = nullptr;
+    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
+    ASSERT_TRUE(present && dacl);
+
+    // Each allowed entry: who, what, and that folders and files below inherit it.
+    const WELL_KNOWN_SID_TYPE who[] = { WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid };
+    const ACCESS_MASK what[] = { FILE_ALL_ACCESS, FILE_ALL_ACCESS, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE };
+    ASSERT_EQ(dacl->AceCount, 3u);
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
+        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
+        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << i;
+        EXPECT_TRUE(IsWellKnownSid(&ace->SidStart, who[i])) << i;
+        EXPECT_EQ(ace->Mask, what[i]) << i;
+    }
+    LocalFree(descriptor);
 }
 
 } // namespace
