@@ -115,20 +115,15 @@ void MakeUnwritableKey(const wchar_t* path)
 
 void WriteDuplicateSectionsFile(const std::wstring& path, int keys, int duplicates)
 {
-    std::wstring text = L"[I]\r\n";
+    std::wstring text = L"\xFEFF[I]\r\n";
     for (int k = 6; k < keys; ++k)
         text += L"K" + std::to_wstring(k) + L"=\r\n";
     text += L"Legacy=0\r\nXCoord=10\r\nYCoord=20\r\nName=n\r\nPath=p\r\nMonitor=-1\r\n";
     for (int s = 0; s < duplicates; ++s)
         text += L"[I]\r\n";
     text += L"[_Ostrel_]\r\nVersion=858673999\r\n";
-    std::string bytes("\xFF\xFE", 2);
-    for (wchar_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
+    if (FILE* file = _wfopen(path.c_str(), L"wb")) {
+        fwrite(text.data(), sizeof(wchar_t), text.size(), file);
+        fclose(file);
     }
-    const CHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file)
-        WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }

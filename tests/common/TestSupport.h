@@ -53,8 +53,6 @@ std::string ReadFileBytes(const std::wstring& path);
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
 
-// A layout file made to be slow to read: a section "I" of `keys` keys, the
-// record's own keys last, then `duplicates` more sections "I", which every
-// lookup sends to the first one. Every section reads as the record
-// Name "n", Path "p" at (10, 20), no monitor, Index its ordinal.
+// A section "I" of `keys` keys, then `duplicates` more sections "I": each reads
+// as the record Name "n", Path "p" at (10, 20), no monitor, Index its ordinal.
 void WriteDuplicateSectionsFile(const std::wstring& path, int keys, int duplicates);

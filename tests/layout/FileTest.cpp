@@ -254,19 +254,4 @@ TEST_F(FileTest, ABareFileNameIsOneFileInTheCurrentFolderForHeaderAndSections)
     EXPECT_TRUE(StartsWith(Utf16Text(ReadFileBytes(folder.File(L"bare.osl"))), L"\xFEFF;"));
 }
 
-// 16,000 sections of one name after one of 16,000 keys: every section is the
-// first one's record, in its place (the reader's time is a benchmark figure).
-TEST_F(FileTest, DuplicateSectionsAllReadAsTheirFirstSection)
-{
-    const std::wstring file = folder.File(L"crafted.osl");
-    WriteDuplicateSectionsFile(file, 16000, 16000);
-    bool current = false;
-    const CIconRecordArray records = Read(file, &current);
-    EXPECT_TRUE(current);
-    CIconRecordArray expected;
-    for (int i = 1; i <= 16001; ++i)
-        expected.push_back(MakeIcon(L"p", L"n", 10, 20, -1, i));
-    EXPECT_TRUE(records == expected);
-}
-
 } // namespace

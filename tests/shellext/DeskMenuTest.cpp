@@ -212,7 +212,6 @@ TEST_F(DeskMenuTest, TheSiteIsHeldCountedAndGivenBack)
     EXPECT_EQ(other.refs, 1u) << "the last release lets the site go";
 }
 
-// They fail, so that the shell can give them to the menu's other handlers.
 TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsFailAndRunNothing)
 {
     ASSERT_EQ(Build(), kAddedSix);
@@ -221,19 +220,15 @@ TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsFailAndRunNothing)
         if (!ui.StaysAway(L"Ostrel", 1500))
             ui.Fail("a command ran");
     });
-    CMINVOKECOMMANDINFO info = {};
+    CMINVOKECOMMANDINFOEX info = {};
     info.cbSize = sizeof(info);
     info.hwnd = owner.Handle();
     info.lpVerb = "Save Desktop";
-    EXPECT_EQ(handler->InvokeCommand(&info), E_FAIL);
-    // The handler's own verb, given in the Unicode field alone.
-    CMINVOKECOMMANDINFOEX wide = {};
-    wide.cbSize = sizeof(wide);
-    wide.fMask = CMIC_MASK_UNICODE;
-    wide.hwnd = owner.Handle();
-    wide.lpVerb = MAKEINTRESOURCEA(0);
-    wide.lpVerbW = L"Save Desktop";
-    EXPECT_EQ(handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&wide)), E_FAIL);
+    EXPECT_EQ(handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), E_FAIL);
+    info.fMask = CMIC_MASK_UNICODE; // the handler's own verb, in the Unicode field alone
+    info.lpVerb = MAKEINTRESOURCEA(0);
+    info.lpVerbW = L"Save Desktop";
+    EXPECT_EQ(handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), E_FAIL);
     EXPECT_EQ(InvokeOffset(handler.Get(), 6, owner.Handle()), E_FAIL);
     driver.Finish();
     EXPECT_TRUE(driver.Errors().empty());

@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
-#include <aclapi.h>
 #include <sddl.h>
 #include <string>
 #include "DeskHostProcess.h"
@@ -255,52 +254,35 @@ TEST_F(InstallerTest, PathGetsOneEntryAndAPathTooLongToEditWholeIsLeftAlone)
     EXPECT_EQ(StoredPath(), longPath);
 }
 
-// In the user's profile (or any other) the installer installs nothing.
-TEST_F(InstallerTest, AFolderInAUsersProfileIsRefused)
+// The folder's descriptor as Windows reads it (Wine cannot show a folder's own
+// ACL: icacls is a stub, GetNamedSecurityInfoW gives the Unix mode bits).
+TEST_F(InstallerTest, TheFolderGetsTheSecurityOfProgramFilesAndOneInAUsersProfileIsRefused)
 {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kInstallFolderSecurity, SDDL_REVISION_1, &sd, nullptr));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorControl(sd, &control, &revision) && GetSecurityDescriptorOwner(sd, &owner, &defaulted) &&
+                GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) && dacl && dacl->AceCount == 3);
+    EXPECT_TRUE((control & SE_DACL_PROTECTED) && IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+    const WELL_KNOWN_SID_TYPE who[] = { WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid };
+    const ACCESS_MASK what[] = { FILE_ALL_ACCESS, FILE_ALL_ACCESS, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE };
+    for (DWORD i = 0; i < 3; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        EXPECT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                    ace->Mask == what[i] && ace->Header.AceFlags == (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) &&
+                    IsWellKnownSid(&ace->SidStart, who[i])) << i;
+    }
+    LocalFree(sd);
     wchar_t* profile = nullptr;
     ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &profile), S_OK);
     const std::wstring chosen = std::wstring(profile) + L"\\Tools\\..\\Ostrel";
     CoTaskMemFree(profile);
     EXPECT_EQ(RunProgram(L"\"" + SetupExe() + L"\" /S /D=" + chosen), 2u);
-    EXPECT_FALSE(FileExists(chosen));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-}
-
-// The descriptor that the installer gives its folder, read as Windows reads
-// it. (Under Wine the folder's own ACL cannot be checked: icacls is a stub and
-// GetNamedSecurityInfoW reports the Unix mode bits.)
-TEST(InstallFolderSecurity, AdministratorsAndSystemMayChangeItUsersReadAndRunNothingIsInherited)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kInstallFolderSecurity, SDDL_REVISION_1,
-                                                                     &descriptor, nullptr));
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(descriptor, &control, &revision));
-    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the folder above";
-    PSID owner = nullptr;
-    BOOL defaulted = FALSE;
-    ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor, &owner, &defaulted));
-    EXPECT_TRUE(owner && IsWellKnownSid(owner, WinBuiltinAdministratorsSid)) << "an owner may change the ACL";
-    BOOL present = FALSE;
-    PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl);
-
-    // Each allowed entry: who, what, and that folders and files below inherit it.
-    const WELL_KNOWN_SID_TYPE who[] = { WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid };
-    const ACCESS_MASK what[] = { FILE_ALL_ACCESS, FILE_ALL_ACCESS, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE };
-    ASSERT_EQ(dacl->AceCount, 3u);
-    for (DWORD i = 0; i < dacl->AceCount; ++i) {
-        ACCESS_ALLOWED_ACE* ace = nullptr;
-        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)));
-        EXPECT_EQ(ace->Header.AceType, ACCESS_ALLOWED_ACE_TYPE) << i;
-        EXPECT_EQ(ace->Header.AceFlags, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) << i;
-        EXPECT_TRUE(IsWellKnownSid(&ace->SidStart, who[i])) << i;
-        EXPECT_EQ(ace->Mask, what[i]) << i;
-    }
-    LocalFree(descriptor);
+    EXPECT_FALSE(FileExists(chosen) || KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 } // namespace

@@ -32,7 +32,6 @@ class CWatchProcess
 {
 public:
     ~CWatchProcess();
-    // folder: where the OstrelWatch.exe to run lies (empty: BinFolder()).
     bool Start(const std::wstring& folder = std::wstring());
     bool Exit();
     HANDLE Process() const { return m_process.Get(); }
