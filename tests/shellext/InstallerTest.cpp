@@ -179,6 +179,7 @@ TEST_F(InstallerTest, SilentInstallRegistersAndStartsTheWatcherAndSilentUninstal
 {
     // The installer starts the watcher with the token of the shell window's
     // process, Explorer on Windows; Wine's desktop sets no shell window.
+    CShellWindowsForwarding forwarding; // the watcher reaches the host as it would reach Explorer
     CDeskHostProcess shell;
     ASSERT_EQ(shell.Launch({}), S_OK);
     Install();

@@ -15,7 +15,6 @@ TEST(WatchDllPlanting, AWtsapiBesideTheWatcherIsNotLoaded)
     // which the child's loader reads from the Unix environment), as Windows does not.
     const std::wstring program = L"Software\\Wine\\AppDefaults\\OstrelWatch.exe";
     RegSetKeyValueW(HKEY_CURRENT_USER, (program + L"\\DllOverrides").c_str(), L"wtsapi32", REG_SZ, L"native,builtin", 30);
-    CoInitialize(nullptr);
     CShellWindowsForwarding forwarding; // a desktop to look at, reached as Explorer's is
     CDeskHostProcess shell;
     CWatchProcess watcher;
