@@ -32,12 +32,13 @@ class CWatchProcess
 {
 public:
     ~CWatchProcess();
-    bool Start();
+    bool Start(const std::wstring& folder = std::wstring());
     bool Exit();
     HANDLE Process() const { return m_process.Get(); }
 
 private:
     CHandle m_process;
+    std::wstring m_program;
 };
 
 // The watcher's log, read from a byte offset on, and waited on.
