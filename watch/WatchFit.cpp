@@ -40,14 +40,17 @@ bool FitForSetup(const CSnapshotStore& store, const CDisplaySetup& setup, const 
     if (wanted.empty())
         return false;
 
+    // Of the monitors on screen, those that no snapshot read gives their icons yet.
+    const auto hasWanted = [&](const CDisplaySetup& stored) {
+        const std::vector<SetupMonitor>& monitors = stored.Monitors();
+        return std::any_of(monitors.begin(), monitors.end(),
+                           [&](const SetupMonitor& m) { return wanted.count(m.devicePath) != 0; });
+    };
     const std::vector<StoredSetup> stored = store.Setups();
     std::vector<CCandidateSetup> candidates;
     for (const StoredSetup& each : stored) {
-        const std::vector<SetupMonitor>& monitors = each.setup.Monitors();
-        const bool shares = std::any_of(monitors.begin(), monitors.end(),
-                                        [&](const SetupMonitor& m) { return wanted.count(m.devicePath) != 0; });
         CCandidateSetup candidate = { &each.setup, {} };
-        if (shares && store.Newest(each.setup, SnapshotKind::Arranged, candidate.newest))
+        if (hasWanted(each.setup) && store.Newest(each.setup, SnapshotKind::Arranged, candidate.newest))
             candidates.push_back(std::move(candidate));
     }
     std::sort(candidates.begin(), candidates.end(), [](const CCandidateSetup& a, const CCandidateSetup& b) {
@@ -56,23 +59,18 @@ bool FitForSetup(const CSnapshotStore& store, const CDisplaySetup& setup, const 
 
     // Newest first, a snapshot is read only when it has a monitor that no
     // newer snapshot read gave its icons yet; one that does not read leaves
-    // its monitors to older ones.
-    // An uncaptured display names no monitor: the reader then leaves each
-    // record's position relative to its monitor, as the fit takes it.
+    // its monitors to older ones. An uncaptured display names no monitor: the
+    // reader then leaves each record's position relative to its monitor, as
+    // the fit takes it.
     const CDisplayConfig none;
     std::vector<FitSnapshot> snapshots;
     std::vector<FILETIME> times;
     for (const CCandidateSetup& candidate : candidates) {
-        if (wanted.empty())
-            break;
-        const std::vector<SetupMonitor>& monitors = candidate.setup->Monitors();
-        if (std::none_of(monitors.begin(), monitors.end(),
-                         [&](const SetupMonitor& m) { return wanted.count(m.devicePath) != 0; }))
-            continue;
         FitSnapshot snapshot;
-        if (!ReadLayoutFile(candidate.newest.path.c_str(), none, snapshot.icons, nullptr))
+        if (!hasWanted(*candidate.setup) ||
+            !ReadLayoutFile(candidate.newest.path.c_str(), none, snapshot.icons, nullptr))
             continue;
-        for (const SetupMonitor& monitor : monitors)
+        for (const SetupMonitor& monitor : candidate.setup->Monitors())
             wanted.erase(monitor.devicePath);
         snapshot.setup = candidate.setup->Text();
         snapshot.time = Ticks(candidate.newest.time);
