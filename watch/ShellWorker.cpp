@@ -35,6 +35,20 @@ private:
     SRWLOCK& m_lock;
 };
 
+// An apartment-threaded thread owns windows (COM's own among them), so it
+// keeps taking its messages while it waits for work, as a thread with
+// windows must: a sender that waits on it would otherwise hang too.
+void WaitDispatching(HANDLE event)
+{
+    while (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
 CShellJobResult RunJob(CShellCallState& state, ShellJob job)
 {
     CShellJobResult result;
@@ -154,7 +168,7 @@ DWORD WINAPI CShellWorker::ThreadMain(void* parameter)
     {
         CShellCallState state(shared.flavor, shared.viewFlags);
         for (;;) {
-            WaitForSingleObject(shared.wake.Get(), INFINITE);
+            WaitDispatching(shared.wake.Get());
             ShellJob job = ShellJob::Look;
             UINT serial = 0;
             {
