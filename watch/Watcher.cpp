@@ -224,6 +224,10 @@ void CWatcher::Abandon()
     m_worker.Abandon();
     Tell(L"The desktop did not answer within 10 s");
     m_settle.Stop();
+    if (m_inactiveAfterLook) {
+        m_inactiveAfterLook = false;
+        m_looks.SetSessionActive(false);
+    }
     if (m_step == Step::Start)
         Started(CDesktopState());
 }

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 #include "layout/WatchNames.h"
+#include "shellview/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 
@@ -103,16 +104,33 @@ Positions PositionsOf(const std::vector<DeskIcon>& icons)
     return positions;
 }
 
+bool MoveDesktopIcons(const std::vector<DeskIcon>& to)
+{
+    const Positions places = PositionsOf(to);
+    CDesktopViewPair pair;
+    std::vector<CDesktopItem> items;
+    if (!pair.Open() || !ReadDesktopItems(pair, false, items, nullptr))
+        return false;
+    for (const CDesktopItem& item : items) {
+        const auto place = places.find(item.name);
+        POINT at = place == places.end() ? POINT{} : POINT{ place->second.first, place->second.second };
+        PCUITEMID_CHILD child = item.child.Get();
+        if (place == places.end() || PositionItems(pair.View(), 1, &child, &at) != S_OK)
+            return false;
+    }
+    return true;
+}
+
 CWatchProcess::~CWatchProcess()
 {
     if (m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
         TerminateProcess(m_process.Get(), 1);
 }
 
-bool CWatchProcess::Start()
+bool CWatchProcess::Start(const std::wstring& args)
 {
     DeleteFileW(LogPath().c_str());
-    m_process = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\"");
+    m_process = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\" " + args);
     return m_process && WaitForWatchLog(L"Watching", 0, 10000);
 }
 
