@@ -8,7 +8,7 @@ std::wstring SnapshotTimeText(const SnapshotEntry& entry, const wchar_t* today)
     GetLocalTime(&now);
     wchar_t text[64];
     if (at.wYear == now.wYear && at.wMonth == now.wMonth && at.wDay == now.wDay)
-        swprintf(text, 64, L"%s%02u:%02u", today, at.wHour, at.wMinute);
+        swprintf(text, 64, L"%ls%02u:%02u", today, at.wHour, at.wMinute);
     else
         swprintf(text, 64, L"%04u-%02u-%02u %02u:%02u", at.wYear, at.wMonth, at.wDay, at.wHour, at.wMinute);
     return text;
@@ -25,7 +25,7 @@ std::vector<CEarlierArrangement> ListEarlierArrangements(const CDisplaySetup& se
         if (earlier.size() == kEarlierArrangements)
             break;
         wchar_t label[128];
-        swprintf(label, 128, L"%s \x2014 %s, %d icons", SnapshotTimeText(entry, L"Today ").c_str(),
+        swprintf(label, 128, L"%ls \x2014 %ls, %d icons", SnapshotTimeText(entry, L"Today ").c_str(),
                  SnapshotKindText(entry.kind), SnapshotIconCount(entry, display));
         earlier.push_back({ entry, label });
     }
