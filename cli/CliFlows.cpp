@@ -133,9 +133,12 @@ void SaveToStore(CCliContext& context, bool answerYes, const wchar_t* name)
                  target.c_str());
         break;
     case SaveResult::Failed:
-        OutPrint(context, OutStream::Err,
-                 L"Layout: %s\nOstrel: Could not write the layout store: the layout was not saved.\n",
-                 target.c_str());
+        if (FAILED(capture->Status()))
+            ReportUnreadPositions(context, L"Layout", target.c_str(), capture->Status(), L"the layout was not saved");
+        else
+            OutPrint(context, OutStream::Err,
+                     L"Layout: %s\nOstrel: Could not write the layout store: the layout was not saved.\n",
+                     target.c_str());
         break;
     case SaveResult::Busy:
         OutPrint(context, OutStream::Err,
@@ -171,7 +174,11 @@ void SaveToFile(CCliContext& context, const wchar_t* path)
         OutPrint(context, OutStream::Err, L"Layout File: %s\nOstrel: No desktop icons found: the file was not saved.\n", path);
         break;
     case FileSaveResult::Failed:
-        OutPrint(context, OutStream::Err, L"Layout File: %s\nOstrel: Could not write the file: the layout was not saved.\n", path);
+        if (FAILED(capture->Status()))
+            ReportUnreadPositions(context, L"Layout File", path, capture->Status(), L"the file was not saved");
+        else
+            OutPrint(context, OutStream::Err,
+                     L"Layout File: %s\nOstrel: Could not write the file: the layout was not saved.\n", path);
         break;
     }
 }

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include "cli/CliMain.h"
 #include "layout/ExitGuard.h"
+#include "layout/SystemLibrary.h"
 
 namespace {
 
@@ -19,6 +20,7 @@ BOOL WINAPI OnConsoleControl(DWORD)
 
 int wmain(int argc, wchar_t** argv)
 {
+    RestrictDllSearchToSystem();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     CCliContext context;
     return RunOstrelCli(context, argc, argv);

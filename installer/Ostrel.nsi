@@ -8,9 +8,11 @@
 !ifndef VERSION | FILEVERSION | STAGE | OUTFILE
   !error "VERSION, FILEVERSION, STAGE and OUTFILE must be defined"
 !endif
-!ifndef kWatchExecutable | kWatchRunValue
+!ifndef kWatchExecutable | kWatchRunValue | kWatchWindowClass
   !error "the names of layout/WatchNames.h must be defined"
 !endif
+; The security of the install folder, as the tests read it too.
+!searchparse /file "${__FILEDIR__}/InstallFolder.h" 'kInstallFolderSecurity[] = L"' INSTALL_FOLDER_SECURITY '"'
 
 Unicode true
 ; A 64-bit installer: it sees the 64-bit Program Files, registry and system
@@ -183,19 +185,89 @@ FunctionEnd
 !insertmacro READ_PATH_FUNCTION ""
 !insertmacro READ_PATH_FUNCTION "un."
 
-; Ends the watcher of this session, as "OstrelWatch.exe /exit" does: closes
-; its window and waits until its process has gone, so that its file is free.
-; A watcher in another user's session is out of reach of window messages: its
-; file is moved aside like any file in use, and it ends at that user's
-; sign-out.
+; Ends the watcher of this session as "OstrelWatch.exe /exit" does, without
+; running a program of the install folder elevated: closes its window and
+; waits until its process has gone, so that its file is free. A watcher in
+; another user's session is out of reach of window messages: its file is
+; moved aside like any file in use, and it ends at that user's sign-out.
 !macro END_WATCHER
-  ${If} ${FileExists} "$INSTDIR\${kWatchExecutable}"
-    ExecWait '"$INSTDIR\${kWatchExecutable}" /exit' $0
-    ${If} $0 != 0
+  FindWindow $0 "${kWatchWindowClass}"
+  ${If} $0 != 0
+    System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1)'
+    ; SYNCHRONIZE
+    System::Call 'kernel32::OpenProcess(i 0x100000, i 0, i r1)p.r2'
+    SendMessage $0 ${WM_CLOSE} 0 0 /TIMEOUT=5000
+    StrCpy $3 0
+    ${If} $2 != 0
+      System::Call 'kernel32::WaitForSingleObject(p r2, i 30000)i.r3'
+      System::Call 'kernel32::CloseHandle(p r2)'
+    ${EndIf}
+    ${If} $3 != 0
       DetailPrint "The running ${kWatchExecutable} did not end."
     ${EndIf}
   ${EndIf}
 !macroend
+
+; Every user's profile lies under the profiles folder, and every user may
+; write in their own (and in the public one): a folder there could be moved
+; away by its user and another put in its place, to be run elevated by the
+; next update or uninstall. Sets the error flag for such a folder.
+Function CheckInstallFolder
+  ClearErrors
+  System::Call 'kernel32::GetFullPathNameW(w "$INSTDIR", i ${NSIS_MAX_STRLEN}, w .r0, p 0)i.r1'
+  ReadRegStr $1 HKLM "SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileList" "ProfilesDirectory"
+  ExpandEnvStrings $1 $1
+  ${If} $1 == ""
+    StrCpy $1 $PROFILE
+  ${EndIf}
+  ClearErrors
+  StrLen $2 $1
+  ; Letter case ignored, as the comparison of NSIS ignores it.
+  StrCpy $3 $0 $2
+  StrCpy $4 $0 1 $2
+  ${If} $3 == $1
+  ${AndIf} $4 == "\"
+  ${OrIf} $0 == $1
+    SetErrors
+  ${EndIf}
+FunctionEnd
+
+; Gives the install folder the security of kInstallFolderSecurity: a new
+; folder (and every folder made above it) gets it when it is made, an
+; existing one gets it over its whole tree, explicit entries of its files and
+; subfolders dropped, owner included. Sets the error flag when that fails.
+Function SecureInstallFolder
+  ClearErrors
+  ; SDDL_REVISION_1
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w "${INSTALL_FOLDER_SECURITY}", i 1, *p .r1, p 0)i.r0'
+  ${If} $0 == 0
+    SetErrors
+    Return
+  ${EndIf}
+  ${If} ${FileExists} "$INSTDIR\*.*"
+    System::Call 'advapi32::GetSecurityDescriptorOwner(p r1, *p .r2, *i .r3)'
+    System::Call 'advapi32::GetSecurityDescriptorDacl(p r1, *i .r3, *p .r4, *i .r5)'
+    ; SE_FILE_OBJECT; OWNER_, DACL_ and PROTECTED_DACL_SECURITY_INFORMATION;
+    ; KeepExplicit FALSE; ProgressInvokeNever.
+    System::Call 'advapi32::TreeResetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000005, p r2, p 0, p r4, p 0, i 0, p 0, i 1, p 0)i.r0'
+  ${Else}
+    ; SECURITY_ATTRIBUTES: nLength, padding, lpSecurityDescriptor, bInheritHandle.
+    System::Call '*(i 24, i 0, p r1, i 0)p.r2'
+    System::Call 'shell32::SHCreateDirectoryExW(p 0, w "$INSTDIR", p r2)i.r0'
+    System::Free $2
+  ${EndIf}
+  System::Call 'kernel32::LocalFree(p r1)'
+  ${If} $0 != 0
+    SetErrors
+  ${EndIf}
+FunctionEnd
+
+Function .onVerifyInstDir
+  Call CheckInstallFolder
+  ${If} ${Errors}
+    Abort
+  ${EndIf}
+FunctionEnd
 
 ; Starts the watcher now in the signed-in user's session and not elevated:
 ; with a copy of the token of the shell, the process of the shell window, as
@@ -259,6 +331,18 @@ FunctionEnd
 
 Section "Ostrel shell extension and command line" SecMain
   SectionIn RO
+  Call CheckInstallFolder
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP "$INSTDIR lies in a user's profile, where that user may change what this installer runs as an administrator. Choose a folder outside the profiles, such as $PROGRAMFILES64\${PRODUCT}." /SD IDOK
+    SetErrorLevel 2
+    Abort "The folder lies in a user's profile."
+  ${EndIf}
+  Call SecureInstallFolder
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP "Could not give $INSTDIR the security of Program Files (only administrators may change it). Setup changed nothing there." /SD IDOK
+    SetErrorLevel 2
+    Abort "Could not secure the folder."
+  ${EndIf}
   SetOutPath "$INSTDIR"
   !insertmacro END_WATCHER
   !insertmacro MOVE_ASIDE_IF_IN_USE "$INSTDIR\ostrelsx.dll"

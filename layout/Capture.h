@@ -1,4 +1,5 @@
 #pragma once
+#include <windows.h>
 #include "layout/IconRecord.h"
 
 // One walk over the desktop icons that hands each icon record to a sink.
@@ -12,4 +13,7 @@ public:
     virtual bool Ready() const = 0;
     // Hands every record to the sink in capture order; returns the count.
     virtual int Run(CRecordSink& sink) = 0;
+    // After Run: S_OK, or why the desktop could not be read whole; the
+    // writers then store nothing.
+    virtual HRESULT Status() const { return S_OK; }
 };

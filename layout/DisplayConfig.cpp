@@ -1,5 +1,6 @@
 #include "layout/DisplayConfig.h"
 #include "layout/ResText.h"
+#include "layout/SystemLibrary.h"
 #include <shellscalingapi.h>
 #include <cwchar>
 #include <string>
@@ -91,7 +92,7 @@ public:
     UINT MonitorDpi(HMONITOR monitor) override
     {
         using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, MONITOR_DPI_TYPE, UINT*, UINT*);
-        static const HMODULE s_shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        static const HMODULE s_shcore = LoadSystemLibrary(L"shcore.dll");
         static const auto s_getDpi = s_shcore ? reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(
                                                     GetProcAddress(s_shcore, "GetDpiForMonitor")))
                                               : nullptr;

@@ -207,7 +207,7 @@ FileSaveResult WriteLayout(const CLayoutFlavor& flavor, const std::wstring& fold
         // Out of memory half way: the layout file stays as it was.
         return FileSaveResult::Failed;
     }
-    if (sink.Failed())
+    if (sink.Failed() || FAILED(capture.Status()))
         return FileSaveResult::Failed;
     if (sink.Count() == 0)
         return FileSaveResult::Empty;

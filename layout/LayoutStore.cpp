@@ -230,7 +230,7 @@ SaveResult SaveLayoutUnder(const CLayoutFlavor& flavor, const wchar_t* parentPat
         // Out of memory half way: the stored layout stays as it was.
         return SaveResult::Failed;
     }
-    if (sink.Failed())
+    if (sink.Failed() || FAILED(capture.Status()))
         return SaveResult::Failed;
     if (sink.Count() == 0)
         return SaveResult::Empty;

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 #include <shtypes.h>
+#include "layout/SystemLibrary.h"
 
 // The owners of what the system hands out, for the product and the tests
 // alike: a counted interface pointer, an item identifier list, a text
@@ -147,12 +148,13 @@ struct CModuleFreeTraits
     static void Free(HMODULE module) { FreeLibrary(module); }
 };
 
-// A module loaded with LoadLibraryW (or LoadLibraryExW).
+// A loaded module; made from a name, a DLL of Windows from the system folder
+// (LoadSystemLibrary).
 class CModule : public COwner<HMODULE, CModuleFreeTraits>
 {
 public:
     using COwner::COwner;
-    explicit CModule(const wchar_t* name) : COwner(LoadLibraryW(name)) {}
+    explicit CModule(const wchar_t* name) : COwner(LoadSystemLibrary(name)) {}
 };
 
 struct CHandleCloseTraits

@@ -92,6 +92,7 @@ void CProfileReader::LoadText(const std::wstring& text)
 void CProfileReader::Parse(const wchar_t* next, const wchar_t* end)
 {
     m_sections.emplace_back();
+    m_sections.back().indexed = true;
     const Key* previous = nullptr;
     while (next < end) {
         // A line ends at a carriage return or a line feed.
@@ -122,7 +123,8 @@ void CProfileReader::Parse(const wchar_t* next, const wchar_t* end)
                 Section section;
                 section.name.assign(nameStart, nameEnd);
                 if (!section.name.empty())
-                    m_first.emplace(Folded(section.name.data(), section.name.size()), m_sections.size());
+                    section.indexed =
+                        m_first.emplace(Folded(section.name.data(), section.name.size()), m_sections.size()).second;
                 m_sections.push_back(std::move(section));
                 previous = nullptr;
                 continue;
@@ -145,9 +147,11 @@ void CProfileReader::Parse(const wchar_t* next, const wchar_t* end)
         // A line without a name right after another is dropped.
         if (key.name.empty() && previous && previous->name.empty())
             continue;
-        std::vector<Key>& keys = m_sections.back().keys;
-        keys.push_back(std::move(key));
-        previous = &keys.back();
+        Section& section = m_sections.back();
+        if (section.indexed)
+            section.firstKey.emplace(Folded(key.name.data(), key.name.size()), section.keys.size());
+        section.keys.push_back(std::move(key));
+        previous = &section.keys.back();
     }
 }
 
@@ -194,13 +198,11 @@ const std::wstring* CProfileReader::Find(const wchar_t* section, const wchar_t* 
     if (!found)
         return nullptr;
     const std::wstring keyName = TrimmedName(key);
-    const std::wstring folded = Folded(keyName.data(), keyName.size());
-    for (const Key& candidate : found->keys) {
-        if (candidate.name.size() == keyName.size() &&
-            Folded(candidate.name.data(), candidate.name.size()) == folded)
-            return candidate.hasValue ? &candidate.value : nullptr;
-    }
-    return nullptr;
+    auto first = found->firstKey.find(Folded(keyName.data(), keyName.size()));
+    if (first == found->firstKey.end())
+        return nullptr;
+    const Key& candidate = found->keys[first->second];
+    return candidate.hasValue ? &candidate.value : nullptr;
 }
 
 CWideString CProfileReader::Text(const wchar_t* section, const wchar_t* key, DWORD chars) const

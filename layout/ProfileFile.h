@@ -54,6 +54,11 @@ private:
     {
         std::wstring name;
         std::vector<Key> keys;
+        // Upper-cased key name -> first key of that name; kept for the
+        // sections that lookups reach (the first of each name, and the lines
+        // before the first header), so that a file reads in linear time.
+        std::unordered_map<std::wstring, size_t> firstKey;
+        bool indexed = false;
     };
 
     void Parse(const wchar_t* text, const wchar_t* end);

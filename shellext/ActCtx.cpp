@@ -1,5 +1,6 @@
 #include "shellext/ActCtx.h"
 #include "engine/ModuleActCtx.h"
+#include "layout/SystemLibrary.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ void LoadCommonControls()
     ACTCTX_SECTION_KEYED_DATA data = {};
     data.cbSize = sizeof(data);
     if (FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION, L"Comctl32.dll", &data))
-        LoadLibraryW(L"Comctl32.dll");
+        LoadSystemLibrary(L"Comctl32.dll");
 }
 
 // Finds the module's context once per process. False (with the last error
@@ -165,7 +166,7 @@ BOOL ActCtxGetSaveFileName(OPENFILENAMEW* ofn)
 
 HMODULE ActCtxLoadLibrary(const wchar_t* name)
 {
-    return CallUnderContext<HMODULE>(nullptr, [&] { return LoadLibraryW(name); });
+    return CallUnderContext<HMODULE>(nullptr, [&] { return LoadSystemLibrary(name); });
 }
 
 void ReleaseModuleActCtx()

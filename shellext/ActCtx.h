@@ -11,6 +11,7 @@
 INT_PTR ActCtxDialogBoxParam(HINSTANCE instance, const wchar_t* templateName, HWND owner, DLGPROC proc, LPARAM param);
 BOOL ActCtxGetOpenFileName(OPENFILENAMEW* ofn);
 BOOL ActCtxGetSaveFileName(OPENFILENAMEW* ofn);
+// A DLL of Windows, from the system folder alone (LoadSystemLibrary).
 HMODULE ActCtxLoadLibrary(const wchar_t* name);
 
 // Releases a context that the module created itself (process detach).

@@ -248,13 +248,20 @@ STDMETHODIMP CDeskMenu::InvokeCommand(CMINVOKECOMMANDINFO* info)
 {
     if (!info)
         return E_INVALIDARG;
-    // Commands are taken by offset only; the verbs reported are never accepted back.
-    if (!IS_INTRESOURCE(info->lpVerb))
-        return S_OK;
+    // Commands are taken by offset only; the verbs reported are never accepted
+    // back. A verb or offset that is not ours fails, so that the shell offers
+    // it to the menu's other handlers (IContextMenu::InvokeCommand). A caller
+    // that sets CMIC_MASK_UNICODE may give the verb in lpVerbW alone.
+    const bool unicode = info->cbSize >= sizeof(CMINVOKECOMMANDINFOEX) && (info->fMask & CMIC_MASK_UNICODE) &&
+                         !IS_INTRESOURCE(reinterpret_cast<CMINVOKECOMMANDINFOEX*>(info)->lpVerbW);
+    if (!IS_INTRESOURCE(info->lpVerb) || unicode)
+        return E_FAIL;
+    const UINT command = CommandAt(LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb)));
+    if (command >= kCommandCount)
+        return E_FAIL;
     owner = info->hwnd;
-    const UINT offset = LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     try {
-        RunCommand(CommandAt(offset));
+        RunCommand(command);
     } catch (...) {
         // Nothing may leave through the shell's call.
     }

@@ -171,6 +171,7 @@ bool CDesktopItemWalk::Start()
     m_enumerated = false;
     m_enumDone = false;
     m_ordinal = 0;
+    m_status = S_OK;
     if (FAILED(DesktopItemCount(m_pair, m_count)))
         return false;
     if (m_count <= 0)
@@ -215,6 +216,8 @@ bool CDesktopItemWalk::NextChild(CDesktopItem& item)
 
 bool CDesktopItemWalk::Next(CDesktopItem& item)
 {
+    if (FAILED(m_status))
+        return false;
     for (;;) {
         if (!NextChild(item)) {
             if (m_taken < m_fetched || (m_enumerated && !m_enumDone))
@@ -228,17 +231,26 @@ bool CDesktopItemWalk::Next(CDesktopItem& item)
         if (!ReadName(m_pair, item.child.Get(), SHGDN_NORMAL, item.name) ||
             !ReadName(m_pair, item.child.Get(), SHGDN_FORPARSING, item.parsingName))
             continue;
-        if (m_withPosition && FAILED(m_pair.View()->GetItemPosition(item.child.Get(), &item.position)))
-            continue;
+        if (m_withPosition) {
+            m_status = m_pair.View()->GetItemPosition(item.child.Get(), &item.position);
+            if (FAILED(m_status)) {
+                item.child.Reset();
+                return false;
+            }
+            m_status = S_OK;
+        }
         return true;
     }
 }
 
-bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vector<CDesktopItem>& items, int* count)
+bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vector<CDesktopItem>& items, int* count,
+                      HRESULT* status)
 {
     items.clear();
     if (count)
         *count = 0;
+    if (status)
+        *status = S_OK;
     CDesktopItemWalk walk(pair, withPosition);
     if (!walk.Start())
         return false;
@@ -248,7 +260,9 @@ bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vect
     CDesktopItem item;
     while (walk.Next(item))
         items.push_back(std::move(item));
-    return true;
+    if (status)
+        *status = walk.Status();
+    return SUCCEEDED(walk.Status());
 }
 
 std::vector<int> FindUnmatchedItems(const std::vector<CDesktopItem>& items, const CIconRecordArray& records)

@@ -72,7 +72,9 @@ bool ReadDesktopItem(const CDesktopViewPair& pair, int index, bool withPosition,
 // enumerator (IFolderView::Items), many with one call; a view without one is
 // read with one Item call per index. The names come from this process's own
 // desktop folder, so each item then costs one call, its position
-// (withPosition). Items that cannot be read whole are left out.
+// (withPosition). Items whose names cannot be read are left out; a position
+// that cannot be read ends the walk (Status), since a layout without it
+// would be a worse one.
 class CDesktopItemWalk
 {
 public:
@@ -86,6 +88,8 @@ public:
     int Count() const { return m_count; }
     // The next item read whole; false after the last.
     bool Next(CDesktopItem& item);
+    // S_OK, or the failure of the position read that ended the walk.
+    HRESULT Status() const { return m_status; }
 
 private:
     bool NextChild(CDesktopItem& item);
@@ -102,11 +106,14 @@ private:
     ULONG m_fetched = 0;
     ULONG m_taken = 0;
     bool m_enumDone = false;
+    HRESULT m_status = S_OK;
 };
 
 // Every item of the view read whole, in view order; count gets the view's
-// item count. False when the view cannot count its items.
-bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vector<CDesktopItem>& items, int* count);
+// item count. False when the view cannot count its items or a position
+// cannot be read (status gets why, items are then incomplete).
+bool ReadDesktopItems(const CDesktopViewPair& pair, bool withPosition, std::vector<CDesktopItem>& items, int* count,
+                      HRESULT* status = nullptr);
 
 // Positions in items, ascending, of the items whose display name and parsing
 // name equal the Name and Path of no record still unclaimed, letter case

@@ -42,6 +42,7 @@ int CFolderViewCapture::Run(CRecordSink& sink)
         sink.Put(ItemRecord(item, m_display, false));
         ++written;
     }
+    m_status = walk.Status();
     return written;
 }
 

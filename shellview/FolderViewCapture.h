@@ -16,10 +16,12 @@ public:
     // would replace a stored layout with an empty one.
     bool Ready() const override;
     int Run(CRecordSink& sink) override;
+    HRESULT Status() const override { return m_status; }
 
 private:
     CDesktopViewPair& m_pair;
     CDisplayConfig& m_display;
+    HRESULT m_status = S_OK;
 };
 
 // The items that a restore has just read, captured as CFolderViewCapture

@@ -24,7 +24,7 @@ bool CFolderViewRestoreAccess::ReadItems()
     // names the item if the view's indices shift, and every further call
     // would cross into the shell's process again.
     m_byName.clear();
-    m_read = ReadDesktopItems(m_pair, true, m_items, &m_count);
+    m_read = ReadDesktopItems(m_pair, true, m_items, &m_count, &m_readStatus);
     m_movedAside.assign(m_items.size(), false);
     return m_read;
 }
@@ -70,7 +70,7 @@ void CFolderViewRestoreAccess::MoveItem(int index, POINT cell)
 
 bool CFolderViewRestoreAccess::BeginPlacement()
 {
-    if (!m_read && !ReadItems())
+    if (FAILED(m_readStatus) || (!m_read && !ReadItems()))
         return false;
     if (m_count <= 0)
         return false;
@@ -174,5 +174,6 @@ bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArr
     const bool ran = RunRestore(access, records, display.WorkArea(), viewFlags, &outcome);
     moves = access.Moves();
     moves.byFileName = outcome.byFileName;
+    moves.readStatus = access.ReadStatus();
     return ran;
 }

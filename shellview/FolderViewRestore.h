@@ -23,6 +23,7 @@ struct FolderViewMoves
     HRESULT status = S_OK;
     int byFileName = 0; // icons matched by file name alone (the Desktop folder has moved)
     bool displayChanged = false; // the display configuration changed before the move: nothing moved
+    HRESULT readStatus = S_OK; // a position of the desktop items that could not be read: nothing moved
 };
 
 // Called with the desktop items as the restore read them, just before it
@@ -59,6 +60,8 @@ public:
     // Moves the gathered items and reads each back.
     void Finish() override;
     const FolderViewMoves& Moves() const { return m_result; }
+    // S_OK, or why the desktop items could not be read.
+    HRESULT ReadStatus() const { return m_readStatus; }
 
 private:
     struct Move
@@ -84,6 +87,7 @@ private:
     std::vector<CDesktopItem> m_items;
     std::vector<bool> m_movedAside;
     bool m_read = false;
+    HRESULT m_readStatus = S_OK;
     int m_count = 0;
     // Items by the key of their display name (ShellNameKey), ascending.
     std::unordered_map<std::string, std::vector<int>> m_byName;
@@ -96,7 +100,8 @@ private:
 // configuration the records are for. Just before icons move, the full layout
 // name on screen is built again (same display source, icon size from the
 // view): when it differs, nothing moves and moves.displayChanged is set.
-// False when the view holds nothing to restore or cannot be read.
+// False when the view holds nothing to restore or cannot be read
+// (moves.readStatus then says why when a position could not be read).
 bool RestoreThroughFolderView(const CDesktopViewPair& pair, const CIconRecordArray& records,
                               const CDisplayConfig& display, const CLayoutFlavor& flavor, bool viewFlags,
                               FolderViewMoves& moves, ItemsReadHook beforeMoves = ItemsReadHook());

@@ -1,6 +1,7 @@
 #include "watch/WatchWindow.h"
 #include <wtsapi32.h>
 #include <cwchar>
+#include "layout/Owners.h"
 #include "layout/WatchNames.h"
 #include "watch/resource.h"
 
@@ -10,6 +11,29 @@ const UINT kIconMessage = WM_APP + 1;
 const UINT kIconId = 1;
 const UINT_PTR kTimerId = 1;
 const size_t kMostEarlier = IDM_EARLIER_LAST - IDM_EARLIER_FIRST + 1;
+
+// wtsapi32.dll is no known DLL: imported, it would be looked for beside the
+// program first. Bound at run time from the system folder instead.
+FARPROC SessionFunction(const char* name)
+{
+    static const CModule wtsapi(L"wtsapi32.dll");
+    return wtsapi.Get() ? GetProcAddress(wtsapi.Get(), name) : nullptr;
+}
+
+bool RegisterSessionNotes(HWND window)
+{
+    using Register = BOOL(WINAPI*)(HWND, DWORD);
+    const auto call = reinterpret_cast<Register>(reinterpret_cast<void*>(SessionFunction("WTSRegisterSessionNotification")));
+    return call && call(window, NOTIFY_FOR_THIS_SESSION);
+}
+
+void UnregisterSessionNotes(HWND window)
+{
+    using Unregister = BOOL(WINAPI*)(HWND);
+    if (const auto call =
+            reinterpret_cast<Unregister>(reinterpret_cast<void*>(SessionFunction("WTSUnRegisterSessionNotification"))))
+        call(window);
+}
 
 } // namespace
 
@@ -40,7 +64,7 @@ bool CWatchWindow::Create(HINSTANCE instance, CWatchHandler& handler)
     // an elevated sender only when it lets them through.
     ChangeWindowMessageFilterEx(m_window, m_taskbarCreated, MSGFLT_ALLOW, nullptr);
     ChangeWindowMessageFilterEx(m_window, m_settingsChanged, MSGFLT_ALLOW, nullptr);
-    m_sessionNotes = WTSRegisterSessionNotification(m_window, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    m_sessionNotes = RegisterSessionNotes(m_window);
     AddIcon();
     return true;
 }
@@ -198,7 +222,7 @@ LRESULT CWatchWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (m_icon.cbSize)
             Shell_NotifyIconW(NIM_DELETE, &m_icon);
         if (m_sessionNotes)
-            WTSUnRegisterSessionNotification(m_window);
+            UnregisterSessionNotes(m_window);
         SetWindowLongPtrW(m_window, GWLP_USERDATA, 0);
         m_window = nullptr;
         PostQuitMessage(0);

@@ -1,9 +1,11 @@
 #include <windows.h>
 #include <shellapi.h>
+#include "layout/SystemLibrary.h"
 #include "watch/WatchMain.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
+    RestrictDllSearchToSystem();
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     CWatchContext context;

@@ -13,6 +13,14 @@ bool OpenDesktopViewPair(const CCliContext& context, CDesktopViewPair& pair)
     return false;
 }
 
+void ReportUnreadPositions(const CCliContext& context, const wchar_t* what, const wchar_t* source, HRESULT status,
+                           const wchar_t* outcome)
+{
+    OutPrint(context, OutStream::Err,
+             L"%s: %s\nOstrel: The positions of the desktop icons could not be read (%08lX): %s.\n", what, source,
+             static_cast<unsigned long>(status), outcome);
+}
+
 void ReportRestore(const CCliContext& context, const wchar_t* source, const FolderViewMoves& moves)
 {
     if (moves.requested == 0) {
@@ -64,8 +72,11 @@ bool RestoreRecordsFromCli(CCliContext& context, const wchar_t* source, const CI
     ProbeCliCommonControls(context);
     FolderViewMoves moves;
     std::optional<SaveResult> kept;
-    if (!RestoreKeepingUndo(context.flavor, context.display, pair, records, context.ccFlag, moves, kept))
+    if (!RestoreKeepingUndo(context.flavor, context.display, pair, records, context.ccFlag, moves, kept)) {
+        if (FAILED(moves.readStatus))
+            ReportUnreadPositions(context, L"Layout", source, moves.readStatus, L"nothing was restored");
         return false;
+    }
     if (moves.displayChanged) {
         OutText(context, OutStream::Err, L"The display configuration changed during the restore: nothing moved.\n");
         return true;

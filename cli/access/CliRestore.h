@@ -16,6 +16,11 @@ bool RestoreRecordsFromCli(CCliContext& context, const wchar_t* source, const CI
 // IFolderView2.\n" to standard error and returns false.
 bool OpenDesktopViewPair(const CCliContext& context, CDesktopViewPair& pair);
 
+// Writes "<what>: <source>\nOstrel: The positions of the desktop icons could
+// not be read (%08X): <outcome>.\n" to standard error.
+void ReportUnreadPositions(const CCliContext& context, const wchar_t* what, const wchar_t* source, HRESULT status,
+                           const wchar_t* outcome);
+
 // Prints what the restore's one move did: "Layout: %s\nOstrel: Repositioned:
 // %d Icons\n", and on standard error the icons that did not get there.
 void ReportRestore(const CCliContext& context, const wchar_t* source, const FolderViewMoves& moves);

@@ -13,7 +13,8 @@
 //     either program, also as a share of that restore;
 //   - OstrelCli.exe as its own process against deskhost.exe: save, restore of
 //     every icon misplaced, restore settled, to and from the store and a
-//     layout file, with the calls that reached deskhost.exe from it.
+//     layout file, with the calls that reached deskhost.exe from it;
+//   - once, the read of two crafted layout files (duplicate sections).
 // Each figure is printed with its ratio to its floor where it has one, and
 // the growth exponent between sizes (time ~ N^k). Run by scripts/bench.sh;
 // not a test.
@@ -576,6 +577,18 @@ int wmain(int argc, wchar_t** argv)
                  false);
     }
     g_table.Print(sizes);
+
+    CScratchFolder folder;
+    for (int n : { 16000, 65000 }) {
+        const std::wstring file = folder.File(L"crafted.osl");
+        WriteDuplicateSectionsFile(file, n, n);
+        CIconRecordArray read;
+        CDisplayConfig display;
+        CClock clock;
+        ReadLayoutFile(file.c_str(), display, read, nullptr);
+        printf("crafted layout file, %d sections of one name after %d keys (%d KB): read in %.3f s, %d records\n", n, n,
+               static_cast<int>(ReadFileBytes(file).size() / 1024), clock.Seconds(), static_cast<int>(read.size()));
+    }
     printf("\nwhole run %.1f s\n", total.Seconds());
     CoUninitialize();
     return 0;

@@ -341,6 +341,17 @@ TEST_F(CliFlowTest, ASaveThatFailsOrFindsNoIconsSaysSoAndReplacesNothing)
     EXPECT_EQ(err, L"Layout: Work\nOstrel: Could not write the layout store: the layout was not saved.\n");
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Quenlo\\Tovak (saving)");
 
+    // The view cannot tell where one icon is (until the end): no save and no restore.
+    host.Faults().failPositionAt = 1;
+    const std::wstring unread = L"\nOstrel: The positions of the desktop icons could not be read (80004001): ";
+    EXPECT_EQ(Run({ L"save", L"/n", L"Work", L"/y" }), 0);
+    EXPECT_EQ(out + err, L"Layout: Work" + unread + L"the layout was not saved.\n");
+    Scatter(0);
+    const Positions scattered = Current();
+    EXPECT_EQ(Run({ L"restore", L"/n", L"Work", L"/y" }), 0);
+    EXPECT_EQ(out + err, L"Layout: Work" + unread + L"nothing was restored.\n");
+    EXPECT_EQ(Current(), scattered);
+
     // A desktop without icons replaces neither the stored layout nor the file.
     for (const wchar_t* name : { L"alpha.txt", L"beta.txt", L"gamma.txt" })
         ASSERT_TRUE(host.RemoveIcon(name));

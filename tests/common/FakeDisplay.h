@@ -14,6 +14,7 @@ public:
         bool infoFails = false;
         std::wstring devicePath = std::wstring();
         UINT dpi = 0;
+        RECT work = {}; // rcWork; empty: the whole monitor
     };
 
     std::vector<Monitor> monitors;
@@ -32,7 +33,7 @@ public:
         if (m.infoFails)
             return false;
         info->rcMonitor = m.rect;
-        info->rcWork = m.rect;
+        info->rcWork = IsRectEmpty(&m.work) ? m.rect : m.work;
         info->dwFlags = m.primary ? MONITORINFOF_PRIMARY : 0;
         return true;
     }

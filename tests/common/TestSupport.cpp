@@ -135,3 +135,18 @@ void MakeUnwritableKey(const wchar_t* path)
     CKeyHandle key;
     RegCreateKeyExW(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, key.Put(), nullptr);
 }
+
+void WriteDuplicateSectionsFile(const std::wstring& path, int keys, int duplicates)
+{
+    std::wstring text = L"\xFEFF[I]\r\n";
+    for (int k = 6; k < keys; ++k)
+        text += L"K" + std::to_wstring(k) + L"=\r\n";
+    text += L"Legacy=0\r\nXCoord=10\r\nYCoord=20\r\nName=n\r\nPath=p\r\nMonitor=-1\r\n";
+    for (int s = 0; s < duplicates; ++s)
+        text += L"[I]\r\n";
+    text += L"[_Ostrel_]\r\nVersion=858673999\r\n";
+    if (FILE* file = _wfopen(path.c_str(), L"wb")) {
+        fwrite(text.data(), sizeof(wchar_t), text.size(), file);
+        fclose(file);
+    }
+}

@@ -59,3 +59,7 @@ std::string ReadFileBytes(const std::wstring& path);
 // UTF-8 <-> UTF-16 for messages in test output.
 std::string Narrow(const std::wstring& text);
 std::wstring Widen(const std::string& text);
+
+// A section "I" of `keys` keys, then `duplicates` more sections "I": each reads
+// as the record Name "n", Path "p" at (10, 20), no monitor, Index its ordinal.
+void WriteDuplicateSectionsFile(const std::wstring& path, int keys, int duplicates);

@@ -84,6 +84,8 @@ struct DeskHostFaults
     // view hands out for it an ID list with a second level under the file
     // (see CDeskHostImpl::HandOut), which names nothing.
     int failDisplayNameAt = -1;
+    // GetItemPosition fails (E_NOTIMPL, as in Wine's own view) for this index.
+    int failPositionAt = -1;
     // SelectAndPositionItems puts every item at menuPoint instead of the
     // point given, as it does while a mouse-positioned context menu is being
     // handled (see HostView.cpp).

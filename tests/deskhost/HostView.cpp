@@ -207,6 +207,8 @@ STDMETHODIMP CHostView::GetItemPosition(PCUITEMID_CHILD child, POINT* pos)
     const int index = m_host->FindItem(child);
     if (index < 0)
         return E_INVALIDARG;
+    if (index == m_host->faults.failPositionAt)
+        return E_NOTIMPL;
     // The view answers from its own record, not from the list view.
     *pos = m_host->RecordedPosition(index);
     return S_OK;

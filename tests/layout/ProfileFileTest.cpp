@@ -125,6 +125,8 @@ TEST(ProfileFile, ReaderAnswersAsTheProfileFunctions)
     const std::wstring many = L"[Section01]\r\nName=n\r\n[Section02]\r\nName=n\r\n[A]\r\nName=n\r\n";
     WriteBytes(file, Utf16(many));
     ExpectSameAnswers(file);
+    WriteDuplicateSectionsFile(file, 400, 400);
+    ExpectSameAnswers(file);
 }
 
 // The writer's file holds the bytes that the profile functions would leave,

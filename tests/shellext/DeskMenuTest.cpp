@@ -212,7 +212,7 @@ TEST_F(DeskMenuTest, TheSiteIsHeldCountedAndGivenBack)
     EXPECT_EQ(other.refs, 1u) << "the last release lets the site go";
 }
 
-TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsRunNothing)
+TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsFailAndRunNothing)
 {
     ASSERT_EQ(Build(), kAddedSix);
     COwnerWindow owner;
@@ -220,12 +220,16 @@ TEST_F(DeskMenuTest, StringVerbsAndUnknownOffsetsRunNothing)
         if (!ui.StaysAway(L"Ostrel", 1500))
             ui.Fail("a command ran");
     });
-    CMINVOKECOMMANDINFO info = {};
+    CMINVOKECOMMANDINFOEX info = {};
     info.cbSize = sizeof(info);
     info.hwnd = owner.Handle();
     info.lpVerb = "Save Desktop";
-    EXPECT_EQ(handler->InvokeCommand(&info), S_OK);
-    EXPECT_EQ(InvokeOffset(handler.Get(), 6, owner.Handle()), S_OK);
+    EXPECT_EQ(handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), E_FAIL);
+    info.fMask = CMIC_MASK_UNICODE; // the handler's own verb, in the Unicode field alone
+    info.lpVerb = MAKEINTRESOURCEA(0);
+    info.lpVerbW = L"Save Desktop";
+    EXPECT_EQ(handler->InvokeCommand(reinterpret_cast<CMINVOKECOMMANDINFO*>(&info)), E_FAIL);
+    EXPECT_EQ(InvokeOffset(handler.Get(), 6, owner.Handle()), E_FAIL);
     driver.Finish();
     EXPECT_TRUE(driver.Errors().empty());
 }

@@ -4,8 +4,10 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <shlobj.h>
+#include <sddl.h>
 #include <string>
 #include "DeskHostProcess.h"
+#include "installer/InstallFolder.h"
 #include "layout/WatchNames.h"
 #include "shellext/DeskMenuIds.h"
 #include "tests/shellext/ShellExtFixture.h"
@@ -177,6 +179,7 @@ TEST_F(InstallerTest, SilentInstallRegistersAndStartsTheWatcherAndSilentUninstal
 {
     // The installer starts the watcher with the token of the shell window's
     // process, Explorer on Windows; Wine's desktop sets no shell window.
+    CShellWindowsForwarding forwarding; // the watcher reaches the host as it would reach Explorer
     CDeskHostProcess shell;
     ASSERT_EQ(shell.Launch({}), S_OK);
     Install();
@@ -250,6 +253,37 @@ TEST_F(InstallerTest, PathGetsOneEntryAndAPathTooLongToEditWholeIsLeftAlone)
     EXPECT_EQ(StoredPath(), longPath);
     Uninstall();
     EXPECT_EQ(StoredPath(), longPath);
+}
+
+// The folder's descriptor as Windows reads it (Wine cannot show a folder's own
+// ACL: icacls is a stub, GetNamedSecurityInfoW gives the Unix mode bits).
+TEST_F(InstallerTest, TheFolderGetsTheSecurityOfProgramFilesAndOneInAUsersProfileIsRefused)
+{
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(kInstallFolderSecurity, SDDL_REVISION_1, &sd, nullptr));
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    BOOL present = FALSE, defaulted = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorControl(sd, &control, &revision) && GetSecurityDescriptorOwner(sd, &owner, &defaulted) &&
+                GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) && dacl && dacl->AceCount == 3);
+    EXPECT_TRUE((control & SE_DACL_PROTECTED) && IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
+    const WELL_KNOWN_SID_TYPE who[] = { WinLocalSystemSid, WinBuiltinAdministratorsSid, WinBuiltinUsersSid };
+    const ACCESS_MASK what[] = { FILE_ALL_ACCESS, FILE_ALL_ACCESS, FILE_GENERIC_READ | FILE_GENERIC_EXECUTE };
+    for (DWORD i = 0; i < 3; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        EXPECT_TRUE(GetAce(dacl, i, reinterpret_cast<void**>(&ace)) && ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
+                    ace->Mask == what[i] && ace->Header.AceFlags == (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) &&
+                    IsWellKnownSid(&ace->SidStart, who[i])) << i;
+    }
+    LocalFree(sd);
+    wchar_t* profile = nullptr;
+    ASSERT_EQ(SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &profile), S_OK);
+    const std::wstring chosen = std::wstring(profile) + L"\\Tools\\..\\Ostrel";
+    CoTaskMemFree(profile);
+    EXPECT_EQ(RunProgram(L"\"" + SetupExe() + L"\" /S /D=" + chosen), 2u);
+    EXPECT_FALSE(FileExists(chosen) || KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 }
 
 } // namespace

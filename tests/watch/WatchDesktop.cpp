@@ -127,16 +127,17 @@ CWatchProcess::~CWatchProcess()
         TerminateProcess(m_process.Get(), 1);
 }
 
-bool CWatchProcess::Start(const std::wstring& args)
+bool CWatchProcess::Start(const std::wstring& args, const std::wstring& folder)
 {
     DeleteFileW(LogPath().c_str());
-    m_process = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\" " + args);
+    m_program = (folder.empty() ? BinFolder() : folder) + L"\\" + kWatchExecutable;
+    m_process = Launch(L"\"" + m_program + L"\" " + args);
     return m_process && WaitForWatchLog(L"Watching", 0, 10000);
 }
 
 bool CWatchProcess::Exit()
 {
-    CHandle exit = Launch(L"\"" + BinFolder() + L"\\" + kWatchExecutable + L"\" /exit");
+    CHandle exit = Launch(L"\"" + m_program + L"\" /exit");
     DWORD code = 1;
     return exit && WaitForSingleObject(exit.Get(), 20000) == WAIT_OBJECT_0 && GetExitCodeProcess(exit.Get(), &code) &&
            code == 0 && WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;

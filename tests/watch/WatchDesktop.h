@@ -35,12 +35,14 @@ class CWatchProcess
 {
 public:
     ~CWatchProcess();
-    bool Start(const std::wstring& args = L"");
+    // From folder (the build's programs when empty), with args.
+    bool Start(const std::wstring& args = std::wstring(), const std::wstring& folder = std::wstring());
     bool Exit();
     HANDLE Process() const { return m_process.Get(); }
 
 private:
     CHandle m_process;
+    std::wstring m_program;
 };
 
 // The watcher's log, read from a byte offset on, and waited on.
