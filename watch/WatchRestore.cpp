@@ -7,6 +7,7 @@
 #include "layout/UndoLayout.h"
 #include "shellview/FolderViewUndo.h"
 #include "watch/EarlierArrangements.h"
+#include "watch/WatchFit.h"
 
 namespace {
 
@@ -64,15 +65,31 @@ CWatchRestore RestoreOnScreenLayout(CShellCallState& state, bool keepUndo, bool 
     return RestoreOnScreen(state, false, keepUndo, [&](CShellCallState& s, int monitors, CWatchRestore& result,
                                                        CIconRecordArray& records) {
         const CWideString name = FindCurrentLayout(s.flavor, s.display, monitors);
+        FILETIME savedAt = {};
+        const bool saved = !name.IsAbsent() && LayoutSavedAt(s.flavor, name.c_str(), savedAt);
+        const auto newerThanSaved = [&](const FILETIME& time) { return !saved || Ticks(savedAt) < Ticks(time); };
         // The newer of the setup's newest arrangement and the layout saved
         // by hand: a save after the last snapshot wins, and the other way.
+        const CSnapshotStore store;
+        const CDisplaySetup setup = UndoSetup(s.display, s.flavor);
         SnapshotEntry arranged;
-        if (withSnapshots &&
-            CSnapshotStore().Newest(UndoSetup(s.display, s.flavor), SnapshotKind::Arranged, arranged)) {
-            FILETIME savedAt = {};
-            if (name.IsAbsent() || !LayoutSavedAt(s.flavor, name.c_str(), savedAt) ||
-                Ticks(savedAt) < Ticks(arranged.time))
+        if (withSnapshots && store.Newest(setup, SnapshotKind::Arranged, arranged)) {
+            if (name.IsAbsent() || newerThanSaved(arranged.time))
                 return ReadSnapshot(s, arranged, result, records);
+        } else if (withSnapshots && (name.IsAbsent() || wcscmp(name.c_str(), result.layoutName.c_str()) != 0)) {
+            // A setup never seen, and no layout saved for its full name: the
+            // arrangement of each monitor from the snapshots of the setups
+            // that had it, unless the layout of the base name is newer.
+            CFittedArrangement fit;
+            if (FitForSetup(store, setup, s.display, fit) && newerThanSaved(fit.newest)) {
+                result.fittedFrom = fit.fromSetup;
+                result.fittedTo = setup.Text();
+                result.fittedIcons = fit.icons;
+                result.layoutName = L"the arrangement fitted to " + result.fittedTo;
+                result.outcome = CWatchRestore::NoIcons;
+                records = std::move(fit.records);
+                return !records.empty();
+            }
         }
         if (name.IsAbsent()) {
             result.outcome = CWatchRestore::NoLayout;
@@ -120,7 +137,11 @@ std::wstring DescribeRestore(const CWatchRestore& restore)
         break;
     }
     const std::wstring undo = restore.undoKept ? L"" : L" (this restore cannot be undone: the undo layout was not saved)";
-    const std::wstring done = (restore.undo ? L"Undid the last restore of " : L"Restored ") + name;
+    const std::wstring done =
+        !restore.fittedFrom.empty()
+            ? L"Fitted the arrangement of " + restore.fittedFrom + L" to " + restore.fittedTo + L" (" +
+                  std::to_wstring(restore.fittedIcons) + L" icons)"
+            : (restore.undo ? L"Undid the last restore of " : L"Restored ") + name;
     if (restore.requested == 0)
         return done + L": every icon was in place" + undo;
     std::wstring text = done + L": " + std::to_wstring(restore.moved) + L" icons moved";

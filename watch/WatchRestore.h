@@ -26,12 +26,20 @@ struct CWatchRestore
     HRESULT status = S_OK;   // of the move
     bool undoKept = true;    // what the restore replaced was kept for undo (or nothing moved, or not asked)
     bool undo = false;       // the restore undid the last one
+    // A fit for a setup never seen: the setup of the newest snapshot it
+    // drew on, the setup on screen, and the icons it placed.
+    std::wstring fittedFrom;
+    std::wstring fittedTo;
+    int fittedIcons = 0;
 };
 
 // keepUndo: what the restore replaces is kept as the undo layout first; the
 // watcher's second restore of one change keeps nothing, so that undo returns
 // to where the first one started. withSnapshots ("Auto Snapshot"): the newer
-// of the layout and the setup's newest arrangement; else the layout only.
+// of the layout and the setup's newest arrangement; for a setup with neither
+// an arrangement nor a layout of its full name, the arrangement fitted from
+// the snapshots of its monitors (FitForSetup) when that is newer than the
+// layout of its base name; else the layout only.
 CWatchRestore RestoreOnScreenLayout(CShellCallState& state, bool keepUndo, bool withSnapshots);
 // One snapshot that the user picked, keeping what it replaces for undo.
 CWatchRestore RestoreSnapshot(CShellCallState& state, const SnapshotEntry& entry);

@@ -2,6 +2,8 @@
 // display mode changes while both run.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <set>
 #include "shellview/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
@@ -56,6 +58,37 @@ public:
 private:
     static constexpr wchar_t kStoreKey[] = L"Software\\Quenlo\\Tovak";
 };
+
+// Where the fit to a setup never seen puts icons that all find their cells
+// free: the cell under each icon (cells from the work area's corner at 21, 2
+// in the icon spacing, wholly inside), counted from the nearer edge of the
+// old work area, at that cell of the new one.
+Positions FittedPlaces(const std::vector<DeskIcon>& icons, const RECT& from, const RECT& to)
+{
+    int cx = 0, cy = 0;
+    SystemParametersInfoW(SPI_ICONHORIZONTALSPACING, 0, &cx, 0);
+    SystemParametersInfoW(SPI_ICONVERTICALSPACING, 0, &cy, 0);
+    auto cells = [](long low, long high, long first, long size) { return (high - size + 1 - (low + first) + size - 1) / size; };
+    auto carry = [&](long at, long low, long high, long toLow, long toHigh, long first, long size) {
+        const long count = cells(low, high, first, size);
+        const long cell = std::clamp((at - low - first - size / 2 + size - 1) / size, 0L, count - 1);
+        const long fromFar = count - 1 - cell;
+        const long kept = fromFar < cell ? cells(toLow, toHigh, first, size) - 1 - fromFar : cell;
+        return toLow + first + kept * size;
+    };
+    Positions places;
+    for (const DeskIcon& icon : icons)
+        places[icon.name] = { carry(icon.pos.x, from.left, from.right, to.left, to.right, 21, cx),
+                              carry(icon.pos.y, from.top, from.bottom, to.top, to.bottom, 2, cy) };
+    return places;
+}
+
+RECT WorkArea()
+{
+    MONITORINFO info = { sizeof(info) };
+    GetMonitorInfoW(MonitorFromPoint(POINT{}, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
 
 // The positions once the host has moved every icon onto a screen of that size.
 Positions WaitUntilOn(long width, long height)
@@ -183,7 +216,7 @@ TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
 TEST(WatchEndToEnd, KeepsTheArrangementAndPutsBackTheNewest)
 {
     if (!InVirtualDesktop()) {
-        ASSERT_EQ(RunInVirtualDesktop(L"--gtest_filter=WatchEndToEnd.Keeps*", 110000), 0);
+        ASSERT_EQ(RunInVirtualDesktop(L"--gtest_filter=WatchEndToEnd.Keeps*", 150000), 0);
         return;
     }
     CoInitialize(nullptr);
@@ -245,6 +278,25 @@ TEST(WatchEndToEnd, KeepsTheArrangementAndPutsBackTheNewest)
         ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_UNDO, 0));
         ASSERT_TRUE(WaitForWatchLog(L"Undid the last restore of", mark, 20000)) << Narrow(WatchLogSince(mark));
         EXPECT_EQ(ViewPositions(), PositionsOf(saved));
+
+        // A size never seen: the newest arrangement, fitted; undo returns to
+        // what the host made of the icons.
+        const RECT big = WorkArea();
+        mark = WatchLogMark();
+        ASSERT_TRUE(SetDisplayMode(1024, 768));
+        const Positions shoved = WaitUntilOn(1024, 768);
+        ASSERT_TRUE(WaitForWatchLog(std::wstring(L"Fitted the arrangement of ") + kBigLayout, mark, 20000) &&
+                    WaitForWatchLog(L"Every icon stayed in place", mark, 10000))
+            << Narrow(WatchLogSince(mark));
+        const Positions fitted = FittedPlaces(kShuffled, big, WorkArea());
+        std::set<std::pair<long, long>> cells;
+        for (const auto& icon : fitted)
+            EXPECT_TRUE(cells.insert(icon.second).second && icon.second.first < 1024 && icon.second.second < 768);
+        EXPECT_EQ(ViewPositions(), fitted);
+        mark = WatchLogMark();
+        ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_UNDO, 0));
+        ASSERT_TRUE(WaitForWatchLog(L"Undid the last restore of", mark, 20000)) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), shoved);
         EXPECT_TRUE(watcher.Exit());
     }
     DeleteLayouts();
