@@ -12,7 +12,8 @@
 // artifact folder as BMP files. Last, in a Wine virtual desktop of its own,
 // the watcher puts the icons back after the screen changes to 1280 x 1024 and
 // back to 1920 x 1080 (watch-*.bmp); then the user arranges them anew, never
-// saving, and that arrangement comes back after the same trip.
+// saving, and that arrangement comes back after the same trip; last, at a
+// size never seen, the arrangement fitted to it (watch-6, watch-7).
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -394,6 +395,20 @@ int WatcherHalf(const std::vector<DeskIcon>& icons)
     Settle(500);
     Screenshot(L"watch-5-arrangement-back.bmp");
     misplaced += ViewPositions(&now) ? CountMisplaced(arranged, now) : 1;
+
+    // A size never seen (30 s after the last restore, so that the looks
+    // kept nothing of the trip): Windows' re-layout, then the fit of the
+    // arrangement, cell by cell from the nearer edges.
+    mark = WatchLogMark();
+    SetDisplayMode(1024, 768);
+    Settle(1300);
+    Screenshot(L"watch-6-windows-1024x768.bmp");
+    WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
+    Settle(500);
+    Screenshot(L"watch-7-fitted-1024x768.bmp");
+    if (WatchLogSince(mark).find(L"Fitted the arrangement of ") == std::wstring::npos)
+        ++misplaced;
+    SetDisplayMode(1920, 1080);
     Say(L"%ls", WatchLogSince(0).c_str());
     watcher.Exit();
     DeleteLayouts();

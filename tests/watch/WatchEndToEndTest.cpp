@@ -85,7 +85,8 @@ Positions FittedPlaces(const std::vector<DeskIcon>& icons, const RECT& from, con
 
 RECT WorkArea()
 {
-    MONITORINFO info = { sizeof(info) };
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
     GetMonitorInfoW(MonitorFromPoint(POINT{}, MONITOR_DEFAULTTOPRIMARY), &info);
     return info.rcWork;
 }
