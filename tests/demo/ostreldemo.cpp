@@ -394,7 +394,8 @@ int WatcherHalf(const std::vector<DeskIcon>& icons)
     WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
     Settle(500);
     Screenshot(L"watch-5-arrangement-back.bmp");
-    misplaced += ViewPositions(&now) ? CountMisplaced(arranged, now) : 1;
+    std::vector<DeskIcon> back;
+    misplaced += ViewPositions(&back) ? CountMisplaced(arranged, back) : 1;
 
     // A size never seen (30 s after the last restore, so that the looks
     // kept nothing of the trip): Windows' re-layout, then the fit of the
