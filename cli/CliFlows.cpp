@@ -279,15 +279,11 @@ void ListHistory(CCliContext& context)
     }
     int number = 0;
     for (const SnapshotEntry& entry : entries) {
-        SYSTEMTIME utc = {}, local = {};
-        if (!FileTimeToSystemTime(&entry.time, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
-            local = utc;
-        CIconRecordArray records;
-        ReadLayoutFile(entry.path.c_str(), context.display, records, nullptr);
+        const SYSTEMTIME local = SnapshotLocalTime(entry);
         const CWideString when = CWideString::Format(L"%04u-%02u-%02u %02u:%02u:%02u", local.wYear, local.wMonth,
                                                      local.wDay, local.wHour, local.wMinute, local.wSecond);
         OutPrint(context, OutStream::Out, L"%d. %s %s (%d icons) %s\n", ++number, when.c_str(),
-                 SnapshotKindText(entry.kind), static_cast<int>(records.size()), entry.path.c_str());
+                 SnapshotKindText(entry.kind), SnapshotIconCount(entry, context.display), entry.path.c_str());
     }
     OutPrint(context, OutStream::Out, L"%s\n", setup.Text().c_str());
 }

@@ -17,6 +17,7 @@ struct CDeskSettings
     DWORD confirmRestore = 0;
     DWORD forceVisible = 0;
     DWORD autoRestore = 1;
+    DWORD autoSnapshot = 1;
 };
 
 // The layout flavor of the shell extension: texts from the string table of

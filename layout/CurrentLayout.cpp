@@ -1,7 +1,10 @@
 #include "layout/CurrentLayout.h"
 #include <cwchar>
+#include <string>
+#include "layout/Owners.h"
 #include "layout/LayoutStore.h"
 #include "layout/RegKey.h"
+#include "layout/StoreLock.h"
 #include "layout/ResText.h"
 #include "layout/WatchNames.h"
 
@@ -18,8 +21,34 @@ CWideString FindCurrentLayout(const CLayoutFlavor& flavor, const CDisplayConfig&
     return CWideString();
 }
 
-bool ReadAutoRestore(const CLayoutFlavor& flavor)
+bool LayoutSavedAt(const CLayoutFlavor& flavor, const wchar_t* name, FILETIME& savedAt)
+{
+    const CWideString store = LayoutStorePath(flavor);
+    if (store.IsAbsent())
+        return false;
+    const std::wstring path = std::wstring(store.c_str()) + L"\\" + name;
+    CKeyHandle key;
+    return RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS &&
+           RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, nullptr, &savedAt) == ERROR_SUCCESS;
+}
+
+namespace {
+
+bool ReadWatchSetting(const CLayoutFlavor& flavor, const wchar_t* value)
 {
     const CRegKey key(LoadResText(flavor.resources, flavor.idsStoreKey), KEY_READ);
-    return key.ReadNumber(kAutoRestoreValue, 1) != 0;
+    return key.ReadNumber(value, 1) != 0;
+}
+
+} // namespace
+
+bool ReadAutoRestore(const CLayoutFlavor& flavor)
+{
+    return ReadWatchSetting(flavor, kAutoRestoreValue);
+}
+
+bool ReadAutoSnapshot(const CLayoutFlavor& flavor)
+{
+    return ReadWatchSetting(flavor, kAutoSnapshotValue);
 }

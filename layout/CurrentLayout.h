@@ -10,6 +10,12 @@
 // monitor count.
 CWideString FindCurrentLayout(const CLayoutFlavor& flavor, const CDisplayConfig& display, int monitorCount);
 
+// When the stored layout of that name was last saved: the last-write time of
+// its key (UTC); false when it cannot be read.
+bool LayoutSavedAt(const CLayoutFlavor& flavor, const wchar_t* name, FILETIME& savedAt);
+
 // The watcher's "Auto Restore" setting (kAutoRestoreValue in the layout store
 // key): on unless the value is a 4-byte REG_DWORD of 0.
 bool ReadAutoRestore(const CLayoutFlavor& flavor);
+// Its "Auto Snapshot" setting (kAutoSnapshotValue), read the same way.
+bool ReadAutoSnapshot(const CLayoutFlavor& flavor);

@@ -179,6 +179,21 @@ const wchar_t* SnapshotKindText(SnapshotKind kind)
     return kind == SnapshotKind::Arranged ? L"arranged" : L"before restore";
 }
 
+SYSTEMTIME SnapshotLocalTime(const SnapshotEntry& entry)
+{
+    SYSTEMTIME utc = {}, local = {};
+    if (!FileTimeToSystemTime(&entry.time, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
+        return utc;
+    return local;
+}
+
+int SnapshotIconCount(const SnapshotEntry& entry, const CDisplayConfig& display)
+{
+    CIconRecordArray records;
+    ReadLayoutFile(entry.path.c_str(), display, records, nullptr);
+    return static_cast<int>(records.size());
+}
+
 CSnapshotStore::CSnapshotStore(std::wstring root) : m_root(std::move(root))
 {
     while (!m_root.empty() && (m_root.back() == L'\\' || m_root.back() == L'/'))

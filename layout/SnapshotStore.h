@@ -42,6 +42,11 @@ struct StoredSetup
     CDisplaySetup setup;
 };
 
+// The snapshot's time in the user's time zone.
+SYSTEMTIME SnapshotLocalTime(const SnapshotEntry& entry);
+// How many icon records the snapshot holds (0 when it does not read).
+int SnapshotIconCount(const SnapshotEntry& entry, const CDisplayConfig& display);
+
 class CSnapshotStore
 {
 public:
@@ -67,9 +72,9 @@ public:
     bool Newest(const CDisplaySetup& setup, SnapshotKind kind, SnapshotEntry& entry) const;
     // Every setup with a readable setup file.
     std::vector<StoredSetup> Setups() const;
-
-private:
+    // The setup's folder, with its closing backslash (it may not exist).
     std::wstring Folder(const CDisplaySetup& setup) const;
 
+private:
     std::wstring m_root;
 };

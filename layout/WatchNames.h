@@ -7,6 +7,9 @@
 // REG_DWORD in the layout store key beside the seven settings of the shell
 // extension; a missing value, or one that is not a 4-byte REG_DWORD, is on.
 constexpr wchar_t kAutoRestoreValue[] = L"Auto Restore";
+// Beside it, read the same way: the watcher keeps the user's arrangement as
+// snapshots and restores the newest.
+constexpr wchar_t kAutoSnapshotValue[] = L"Auto Snapshot";
 
 // The watcher's hidden top-level window, one per user session.
 constexpr wchar_t kWatchWindowClass[] = L"OstrelWatchWindow";

@@ -25,6 +25,7 @@ const CSettingInfo kSettings[] = {
     { L"Confirm Restore", &CDeskSettings::confirmRestore, IDC_CONFIRM_RESTORE, 0 },
     { L"Force Visible", &CDeskSettings::forceVisible, IDC_FORCE_VISIBLE, 0 },
     { kAutoRestoreValue, &CDeskSettings::autoRestore, IDC_AUTO_RESTORE, 0 },
+    { kAutoSnapshotValue, &CDeskSettings::autoSnapshot, IDC_AUTO_SNAPSHOT, 0 },
 };
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

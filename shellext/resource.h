@@ -40,3 +40,4 @@
 #define IDC_CONFIRM_RESTORE   218
 #define IDC_FORCE_VISIBLE     219
 #define IDC_AUTO_RESTORE      220
+#define IDC_AUTO_SNAPSHOT     221

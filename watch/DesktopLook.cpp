@@ -16,8 +16,9 @@ ULONGLONG Digest(const void* data, size_t size, ULONGLONG hash = 146959810393466
 // Every call crosses into the shell's process: the ID lists come many per
 // call from the view's enumerator, then one position call each; names are
 // not needed to tell that something moved.
-bool ReadPositionDigest(IFolderView2* view, ULONGLONG& digest)
+bool ReadPositionDigest(IFolderView2* view, ULONGLONG& digest, size_t& icons)
 {
+    icons = 0;
     CComRef<IEnumIDList> items;
     if (FAILED(view->Items(SVGIO_ALLVIEW, IID_IEnumIDList, items.PutVoid())) || !items)
         return false;
@@ -33,6 +34,7 @@ bool ReadPositionDigest(IFolderView2* view, ULONGLONG& digest)
                 return false;
             // A sum, so that the view's order does not count.
             digest += Digest(&position, sizeof(position), Digest(child.Get(), ILGetSize(child.Get())));
+            ++icons;
         }
         if (hr != S_OK)
             return SUCCEEDED(hr);
@@ -41,13 +43,20 @@ bool ReadPositionDigest(IFolderView2* view, ULONGLONG& digest)
 
 } // namespace
 
-CDesktopState LookAtDesktop(CShellCallState& shell)
+CDesktopState LookAtDesktop(CShellCallState& shell, CDisplaySetup* setup)
 {
     CDesktopState state;
+    state.shellWindow = GetShellWindow();
+    if (state.shellWindow)
+        GetWindowThreadProcessId(state.shellWindow, &state.shellProcess);
     CDesktopViewPair pair;
     const bool opened = pair.Open();
     state.layoutName = OnScreenLayoutName(shell.display, shell.flavor, opened ? pair.View() : nullptr).c_str();
+    const CDisplaySetup onScreen(shell.display, state.layoutName.c_str());
+    state.setup = onScreen.Text();
+    if (setup)
+        *setup = onScreen;
     shell.display.Release();
-    state.reached = opened && ReadPositionDigest(pair.View(), state.positions);
+    state.reached = opened && ReadPositionDigest(pair.View(), state.positions, state.icons);
     return state;
 }

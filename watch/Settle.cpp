@@ -76,8 +76,10 @@ SettleStep CSettle::Look(const CDesktopState& now)
     if (!settled && at - m_triggerAt < kLongest)
         return SettleStep::Wait;
 
-    const bool cameBack = !m_shellRestarted && now.reached && m_before.reached &&
-                          now.layoutName == m_settledName && now.positions == m_before.positions;
+    const bool asSeen = now.reached && m_seen.reached && now.layoutName == m_seen.layoutName &&
+                        now.setup == m_seen.setup && now.positions == m_seen.positions;
+    const bool cameBack = asSeen || (!m_shellRestarted && now.reached && m_before.reached &&
+                                     now.layoutName == m_settledName && now.positions == m_before.positions);
     m_settledName = now.reached ? now.layoutName : std::wstring();
     m_settledAfter = at - m_changeAt;
     m_phase = Phase::Idle;

@@ -19,6 +19,10 @@ struct CDesktopState
     bool reached = false;     // the shell's view of the desktop answered
     std::wstring layoutName;  // full layout name of the display configuration on screen
     ULONGLONG positions = 0;  // digest of the icons and their positions
+    std::wstring setup;       // the display setup on screen (its text)
+    size_t icons = 0;         // how many icons the look found
+    HWND shellWindow = nullptr; // GetShellWindow, and its process
+    DWORD shellProcess = 0;
 };
 
 enum class SettleStep
@@ -41,7 +45,10 @@ enum class SettleStep
 // restore it looks once more and restores again when icons moved since and
 // the user gave no input since the restore began (at most twice per change):
 // icons that moved with the user's input are the user's moves. Idle in
-// between: no look is due.
+// between: no look is due. When the watcher looks while idle (Seen), the
+// newest of those looks is what was on screen before the change: a change
+// after which the setup and the icons are as that look saw them moves
+// nothing, even when the shell started again.
 class CSettle
 {
 public:
@@ -67,6 +74,9 @@ public:
     void Restored(const CDesktopState& now);
     // Drops the pending change.
     void Stop() { m_phase = Phase::Idle; }
+    // A look while no change was pending; Forget drops it (no looks run).
+    void Seen(const CDesktopState& look) { m_seen = look; }
+    void Forget() { m_seen = CDesktopState(); }
 
     bool Pending() const { return m_phase != Phase::Idle; }
     UINT NextLookIn() const;
@@ -83,6 +93,7 @@ private:
     Phase m_phase = Phase::Idle;
     std::wstring m_settledName;     // the configuration last settled on ("" unknown)
     CDesktopState m_before;         // the desktop when the first trigger of the change came
+    CDesktopState m_seen;           // the newest look while idle
     bool m_shellRestarted = false;
     ULONGLONG m_changeAt = 0;
     ULONGLONG m_triggerAt = 0;

@@ -1,6 +1,7 @@
 #include "watch/ShellWorker.h"
 #include <objbase.h>
 #include "watch/DesktopLook.h"
+#include "watch/KeepArrangement.h"
 
 // Shared by the owner and the thread, which outlives the owner when it is
 // abandoned; every field after lock is guarded by it.
@@ -14,7 +15,7 @@ struct CShellWorker::CShared
     SRWLOCK lock = SRWLOCK_INIT;
     bool quit = false;
     bool pending = false;
-    ShellJob job = ShellJob::Look;
+    CShellJob job;
     UINT serial = 0;
     bool done = false;
     UINT doneSerial = 0;
@@ -49,19 +50,25 @@ void WaitDispatching(HANDLE event)
     }
 }
 
-CShellJobResult RunJob(CShellCallState& state, ShellJob job)
+CShellJobResult RunJob(CShellCallState& state, const CShellJob& job)
 {
     CShellJobResult result;
-    switch (job) {
+    switch (job.job) {
     case ShellJob::Look:
-        result.look = LookAtDesktop(state);
+        result.look = LookAtDesktop(state, &result.setup);
         break;
     case ShellJob::Restore:
     case ShellJob::RestoreAgain:
-        result.restore = RestoreOnScreenLayout(state, job == ShellJob::Restore);
+        result.restore = RestoreOnScreenLayout(state, job.job == ShellJob::Restore, job.withSnapshots);
         break;
     case ShellJob::Undo:
         result.restore = UndoOnScreenRestore(state);
+        break;
+    case ShellJob::Keep:
+        result.kept = KeepArrangement(state, job.setup, &result.keptPath);
+        break;
+    case ShellJob::RestorePicked:
+        result.restore = RestoreSnapshot(state, job.entry);
         break;
     }
     return result;
@@ -112,7 +119,7 @@ bool CShellWorker::StartThread()
     return true;
 }
 
-bool CShellWorker::Run(ShellJob job)
+bool CShellWorker::Run(const CShellJob& job)
 {
     if (m_busy || (!m_shared && !StartThread()))
         return false;
@@ -169,7 +176,7 @@ DWORD WINAPI CShellWorker::ThreadMain(void* parameter)
         CShellCallState state(shared.flavor, shared.viewFlags);
         for (;;) {
             WaitDispatching(shared.wake.Get());
-            ShellJob job = ShellJob::Look;
+            CShellJob job;
             UINT serial = 0;
             {
                 const CLocked locked(shared.lock);

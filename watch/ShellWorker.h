@@ -2,22 +2,37 @@
 #include <windows.h>
 #include <memory>
 #include "layout/Owners.h"
+#include "layout/DisplaySetup.h"
+#include "layout/SnapshotStore.h"
 #include "watch/Settle.h"
 #include "watch/WatchRestore.h"
 
 // What the watcher asks of the shell's process.
 enum class ShellJob
 {
-    Look,         // LookAtDesktop
-    Restore,      // RestoreOnScreenLayout, keeping what it replaces for undo
-    RestoreAgain, // the same, keeping nothing: the first restore of the change kept it
-    Undo,         // UndoOnScreenRestore
+    Look,          // LookAtDesktop
+    Restore,       // RestoreOnScreenLayout, keeping what it replaces for undo
+    RestoreAgain,  // the same, keeping nothing: the first restore of the change kept it
+    Undo,          // UndoOnScreenRestore
+    Keep,          // KeepArrangement
+    RestorePicked, // RestoreSnapshot of an earlier arrangement
+};
+
+struct CShellJob
+{
+    ShellJob job = ShellJob::Look;
+    bool withSnapshots = false; // of the restores: "Auto Snapshot" is on
+    std::wstring setup;         // of Keep: the setup it keeps for
+    SnapshotEntry entry;        // of RestorePicked
 };
 
 struct CShellJobResult
 {
     CDesktopState look;    // of a look
-    CWatchRestore restore; // of the others
+    CDisplaySetup setup;   // of a look: the setup on screen
+    CWatchRestore restore; // of the restores
+    FileSaveResult kept = FileSaveResult::Failed; // of Keep
+    std::wstring keptPath;
 };
 
 // The thread on which the watcher calls into the shell's process, so that a
@@ -39,7 +54,7 @@ public:
     // Where ended jobs are told, and the restores' view flags.
     void Attach(HWND window, UINT message, bool viewFlags);
     // False while a job runs, or when no thread could be started.
-    bool Run(ShellJob job);
+    bool Run(const CShellJob& job);
     bool Busy() const { return m_busy; }
     // The result of the job whose message carried serial; false when that
     // job was abandoned.

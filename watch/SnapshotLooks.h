@@ -50,6 +50,7 @@ public:
 
     // The setup that the watcher settled on.
     void Settled(const std::wstring& setup);
+    const std::wstring& SettledSetup() const { return m_settled; }
     // A trigger or a restore of the watcher's own at the clock's time at.
     void Triggered(ULONGLONG at) { Quiet(at); }
     void Restored(ULONGLONG at) { Quiet(at); }

@@ -12,6 +12,7 @@ struct CWatchContext
     bool viewFlags = false;   // common controls 5.82 or later: the restore switches the view's flags
     CWatchLog log{ DefaultWatchLogPath() };
     CWatchClock* clock = &SystemWatchClock();
+    ULONGLONG lookInterval = 20000; // between the looks for snapshots ("/look <seconds>")
 };
 
 // What the calls into the shell's process need (looks, restores, undo). The

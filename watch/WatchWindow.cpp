@@ -10,6 +10,7 @@ namespace {
 const UINT kIconMessage = WM_APP + 1;
 const UINT kIconId = 1;
 const UINT_PTR kTimerId = 1;
+const size_t kMostEarlier = IDM_EARLIER_LAST - IDM_EARLIER_FIRST + 1;
 
 // wtsapi32.dll is no known DLL: imported, it would be looked for beside the
 // program first. Bound at run time from the system folder instead.
@@ -111,6 +112,16 @@ void CWatchWindow::ShowMenu(POINT at)
         return;
     HMENU popup = GetSubMenu(menu, 0);
     CheckMenuItem(popup, IDM_PAUSE, MF_BYCOMMAND | (m_handler->Paused() ? MF_CHECKED : MF_UNCHECKED));
+    if (HMENU earlier = CreatePopupMenu()) {
+        const std::vector<std::wstring> items = m_handler->EarlierArrangements();
+        for (size_t i = 0; i < items.size() && i < kMostEarlier; ++i)
+            AppendMenuW(earlier, MF_STRING, IDM_EARLIER_FIRST + i, items[i].c_str());
+        if (items.empty())
+            AppendMenuW(earlier, MF_STRING | MF_GRAYED, 0, L"No snapshots of this display setup");
+        // The submenu goes with the menu that holds it.
+        ModifyMenuW(popup, IDM_EARLIER, MF_BYCOMMAND | MF_POPUP, reinterpret_cast<UINT_PTR>(earlier),
+                    L"Earlier Arrangements");
+    }
     // The menu closes when the user clicks elsewhere only if its window is
     // the foreground window (TrackPopupMenu's documentation).
     SetForegroundWindow(m_window);
@@ -157,12 +168,24 @@ LRESULT CWatchWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam)
         m_handler->OnTrigger(WatchTrigger::Dpi);
         return 0;
     case WM_WTSSESSION_CHANGE:
-        if (wParam == WTS_REMOTE_CONNECT || wParam == WTS_CONSOLE_CONNECT || wParam == WTS_SESSION_UNLOCK)
+        if (wParam == WTS_SESSION_LOCK)
+            m_handler->OnLeaving();
+        if (wParam == WTS_SESSION_LOCK || wParam == WTS_CONSOLE_DISCONNECT || wParam == WTS_REMOTE_DISCONNECT)
+            m_handler->OnSessionActive(false);
+        if (wParam == WTS_REMOTE_CONNECT || wParam == WTS_CONSOLE_CONNECT || wParam == WTS_SESSION_UNLOCK) {
+            m_handler->OnSessionActive(true);
             m_handler->OnTrigger(WatchTrigger::Session);
+        }
         return 0;
     case WM_POWERBROADCAST:
+        if (wParam == PBT_APMSUSPEND)
+            m_handler->OnLeaving();
         if (wParam == PBT_APMRESUMEAUTOMATIC)
             m_handler->OnTrigger(WatchTrigger::Resume);
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        // The look runs on the shell worker; the session may end first.
+        m_handler->OnLeaving();
         return TRUE;
     case WM_COMMAND:
         // Menu commands only: no accelerator, no control sends any.

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
+#include <string>
+#include <vector>
 
 // What starts the wait for a settled desktop.
 enum class WatchTrigger
@@ -11,6 +13,7 @@ enum class WatchTrigger
     ShellRestart,  // "TaskbarCreated": the shell started again, its desktop view is a new one
     Session,       // WM_WTSSESSION_CHANGE: remote connect, console connect, unlock
     Resume,        // WM_POWERBROADCAST with PBT_APMRESUMEAUTOMATIC
+    Setup,         // a look found another display setup than the one settled on
 };
 
 // Posted to the watcher's window by its shell worker (watch/ShellWorker).
@@ -32,6 +35,15 @@ public:
     virtual void OnShellJobDone(WPARAM serial) = 0;
     // Checks "Pause Automatic Restore" in the menu.
     virtual bool Paused() const = 0;
+    // WM_WTSSESSION_CHANGE: locked or disconnected (false), unlocked or
+    // connected (true).
+    virtual void OnSessionActive(bool active) = 0;
+    // Before the display is likely to change: suspend, lock, the end of the
+    // session.
+    virtual void OnLeaving() = 0;
+    // The items of "Earlier Arrangements" as the menu opens; picking the one
+    // at index i comes as OnCommand(IDM_EARLIER_FIRST + i).
+    virtual std::vector<std::wstring> EarlierArrangements() = 0;
 };
 
 // The watcher's hidden top-level window (kWatchWindowClass): not a

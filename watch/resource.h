@@ -10,3 +10,7 @@
 #define IDM_OPEN_LOG          203
 #define IDM_EXIT              204
 #define IDM_UNDO              205
+#define IDM_EARLIER           206
+#define IDM_OPEN_SNAPSHOTS    207
+#define IDM_EARLIER_FIRST     300
+#define IDM_EARLIER_LAST      309

@@ -11,7 +11,9 @@
 // before, shuffled, after, and (shell extension) laid out again go to the
 // artifact folder as BMP files. Last, in a Wine virtual desktop of its own,
 // the watcher puts the icons back after the screen changes to 1280 x 1024 and
-// back to 1920 x 1080 (watch-*.bmp).
+// back to 1920 x 1080 (watch-*.bmp); then the user arranges them anew, never
+// saving, and that arrangement comes back after the same trip; last, at a
+// size never seen, the arrangement fitted to it (watch-6, watch-7).
 #include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
@@ -359,7 +361,7 @@ int WatcherHalf(const std::vector<DeskIcon>& icons)
     CShellWindowsForwarding forwarding;
     CDeskHostProcess host;
     CWatchProcess watcher;
-    if (!forwarding.Installed() || !LaunchWithLayouts(host, small, icons) || !watcher.Start())
+    if (!forwarding.Installed() || !LaunchWithLayouts(host, small, icons) || !watcher.Start(L"/look 1"))
         return -1;
     Screenshot(L"watch-1-before.bmp");
     size_t mark = WatchLogMark();
@@ -373,9 +375,42 @@ int WatcherHalf(const std::vector<DeskIcon>& icons)
     WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
     Settle(500);
     Screenshot(L"watch-3-after.bmp");
-    Say(L"%ls", WatchLogSince(0).c_str());
     std::vector<DeskIcon> now;
-    const int misplaced = ViewPositions(&now) ? CountMisplaced(icons, now) : -1;
+    int misplaced = ViewPositions(&now) ? CountMisplaced(icons, now) : -1;
+
+    // Arranged anew and never saved: kept by the watcher's looks (30 s
+    // after its last restore), and back after the same trip.
+    std::vector<DeskIcon> arranged = icons;
+    for (size_t i = 0; i < arranged.size(); ++i)
+        arranged[i].pos = POINT{ 1700 - static_cast<LONG>(i / 4) * 160, 80 + static_cast<LONG>(i % 4) * 130 };
+    mark = WatchLogMark();
+    MoveDesktopIcons(arranged);
+    Screenshot(L"watch-4-arranged-unsaved.bmp");
+    WaitForWatchLog(L"Kept the arrangement", mark, 60000);
+    SetDisplayMode(1280, 1024);
+    WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
+    mark = WatchLogMark();
+    SetDisplayMode(1920, 1080);
+    WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
+    Settle(500);
+    Screenshot(L"watch-5-arrangement-back.bmp");
+    std::vector<DeskIcon> back;
+    misplaced += ViewPositions(&back) ? CountMisplaced(arranged, back) : 1;
+
+    // A size never seen (30 s after the last restore, so that the looks
+    // kept nothing of the trip): Windows' re-layout, then the fit of the
+    // arrangement, cell by cell from the nearer edges.
+    mark = WatchLogMark();
+    SetDisplayMode(1024, 768);
+    Settle(1300);
+    Screenshot(L"watch-6-windows-1024x768.bmp");
+    WaitForWatchLog(L"Every icon stayed in place", mark, 30000);
+    Settle(500);
+    Screenshot(L"watch-7-fitted-1024x768.bmp");
+    if (WatchLogSince(mark).find(L"Fitted the arrangement of ") == std::wstring::npos)
+        ++misplaced;
+    SetDisplayMode(1920, 1080);
+    Say(L"%ls", WatchLogSince(0).c_str());
     watcher.Exit();
     DeleteLayouts();
     return misplaced;
@@ -396,7 +431,7 @@ int wmain(int argc, wchar_t** argv)
     const int shxMisplaced = ShellExtensionHalf(icons);
 
     Say(L"== OstrelWatch.exe: the screen to 1280 x 1024 and back (virtual desktop) ==\n");
-    const int watchStatus = RunInVirtualDesktop(L"\"" + g_artifacts + L"\"", 120000);
+    const int watchStatus = RunInVirtualDesktop(L"\"" + g_artifacts + L"\"", 240000);
 
     Say(L"\nOstrelCli: %ls\n", cliMisplaced == 0 ? L"every icon came back" : L"some icons did not come back");
     Say(L"ostrelsx:  %ls\n", shxMisplaced == 0 ? L"every icon came back" : L"some icons did not come back");

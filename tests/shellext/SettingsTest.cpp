@@ -1,5 +1,5 @@
 // The Settings command as the user works it: the dialog shows the stored
-// settings, OK stores all eight and tells the watcher, Cancel and the close
+// settings, OK stores all nine and tells the watcher, Cancel and the close
 // box store nothing, and the next menu follows what was stored.
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -14,9 +14,11 @@ namespace {
 
 const wchar_t kCaption[] = L"Ostrel Settings";
 const wchar_t* const kNames[] = { L"Cascade Save", L"Cascade Restore", L"Cascade Custom", L"Cascade Hilite",
-                                  L"Confirm Save", L"Confirm Restore", L"Force Visible", kAutoRestoreValue };
+                                  L"Confirm Save", L"Confirm Restore", L"Force Visible", kAutoRestoreValue,
+                                  kAutoSnapshotValue };
 const int kOnControls[] = { IDC_SAVE_CASCADE, IDC_RESTORE_CASCADE, IDC_CUSTOM_CASCADE, IDC_HILITE_CASCADE,
-                            IDC_CONFIRM_SAVE, IDC_CONFIRM_RESTORE, IDC_FORCE_VISIBLE, IDC_AUTO_RESTORE };
+                            IDC_CONFIRM_SAVE, IDC_CONFIRM_RESTORE, IDC_FORCE_VISIBLE, IDC_AUTO_RESTORE,
+                            IDC_AUTO_SNAPSHOT };
 
 class SettingsTest : public ::testing::Test
 {
@@ -47,12 +49,12 @@ protected:
             ADD_FAILURE() << error;
     }
 
-    // The eight states the dialog shows: the "Host in cascade menu" buttons,
+    // The nine states the dialog shows: the "Host in cascade menu" buttons,
     // then the check boxes; a radio pair whose buttons agree shows as -1.
     static std::vector<int> Shown(CUiDriver& ui, HWND dialog)
     {
         std::vector<int> shown;
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 9; ++i) {
             const bool on = ui.IsChecked(dialog, kOnControls[i]);
             shown.push_back(i < 4 && on == ui.IsChecked(dialog, kOnControls[i] + 1) ? -1 : on);
         }
@@ -95,31 +97,32 @@ TEST_F(SettingsTest, OpensWithTheDefaultsUnderTheModulesManifestAndCancelStoresN
         ui.Click(dialog, IDC_CONFIRM_RESTORE);
         ui.Click(dialog, IDCANCEL);
     });
-    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 1, 1, 1, 0, 0, 1 }));
+    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 1, 1, 1, 0, 0, 1, 1 }));
     EXPECT_TRUE(unowned);
     EXPECT_TRUE(version6);
-    EXPECT_EQ(Stored(), std::vector<long>(8, -1));
+    EXPECT_EQ(Stored(), std::vector<long>(9, -1));
     EXPECT_FALSE(watcherTold);
 }
 
-TEST_F(SettingsTest, OkStoresAllEightTellsTheWatcherAndTheNextMenuFollowsWhileTheCloseBoxStoresNothing)
+TEST_F(SettingsTest, OkStoresAllNineTellsTheWatcherAndTheNextMenuFollowsWhileTheCloseBoxStoresNothing)
 {
     RunSettings([](CUiDriver& ui, HWND dialog) {
         ui.Click(dialog, IDC_HILITE_MAIN);
         ui.Settle();
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
-    EXPECT_EQ(Stored(), std::vector<long>(8, -1));
+    EXPECT_EQ(Stored(), std::vector<long>(9, -1));
     EXPECT_FALSE(watcherTold);
 
     RunSettings([](CUiDriver& ui, HWND dialog) {
         ui.Click(dialog, IDC_RESTORE_MAIN);
         ui.Click(dialog, IDC_FORCE_VISIBLE);
         ui.Click(dialog, IDC_AUTO_RESTORE);
+        ui.Click(dialog, IDC_AUTO_SNAPSHOT);
         ui.Settle();
         ui.Click(dialog, IDOK);
     });
-    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 0, 1, 1, 1, 0, 1, 0 }));
+    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 0, 1, 1, 1, 0, 1, 0, 0 }));
     EXPECT_TRUE(watcherTold);
     CComRef<IContextMenu> next = NewInitialisedMenu();
     HMENU menu = CreatePopupMenu();
@@ -139,8 +142,8 @@ TEST_F(SettingsTest, StoredValuesShowAndOkWritesThemBackAsProperNumbers)
         shown = Shown(ui, dialog);
         ui.Click(dialog, IDOK);
     });
-    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 0, 1, 0, 1, 0, 1 }));
-    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 1, 0, 1, 0, 1, 0, 1 }));
+    EXPECT_EQ(shown, (std::vector<int>{ 1, 1, 0, 1, 0, 1, 0, 1, 1 }));
+    EXPECT_EQ(Stored(), (std::vector<long>{ 1, 1, 0, 1, 0, 1, 0, 1, 1 }));
 }
 
 } // namespace

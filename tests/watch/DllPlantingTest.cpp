@@ -18,7 +18,7 @@ TEST(WatchDllPlanting, AWtsapiBesideTheWatcherIsNotLoaded)
     CShellWindowsForwarding forwarding; // a desktop to look at, reached as Explorer's is
     CDeskHostProcess shell;
     CWatchProcess watcher;
-    const bool started = forwarding.Installed() && shell.Launch({}) == S_OK && watcher.Start(folder.Path());
+    const bool started = forwarding.Installed() && shell.Launch({}) == S_OK && watcher.Start(std::wstring(), folder.Path());
     RegDeleteTreeW(HKEY_CURRENT_USER, program.c_str());
     ASSERT_TRUE(started && watcher.Exit());
     EXPECT_EQ(GetFileAttributesW(folder.File(L"wtsapi32.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES);

@@ -74,6 +74,19 @@ TEST(Settle, WhenTheWatcherRestores)
     clock.lastInput = clock.now + 500;
     EXPECT_EQ(LookUntil(settle, clock, [](ULONGLONG) { return State(L"Big", 9); }),
               std::make_pair(SettleStep::LeftAlone, ULONGLONG(2000)));
+
+    // The newest look while idle: a shell that started again with every
+    // icon where that look saw it moves nothing; with icons elsewhere, or
+    // once the looks stop, it restores.
+    settle.Seen(State(L"Big", 7));
+    for (const ULONGLONG after : { 7, 8, 0 }) {
+        if (after == 0)
+            settle.Forget();
+        settle.Trigger(clock.now, true, State(L"Big", after ? after : 7));
+        const auto found = LookUntil(settle, clock, [after](ULONGLONG) { return State(L"Big", after ? after : 7); });
+        EXPECT_EQ(found.first, after == 7 ? SettleStep::Unchanged : SettleStep::Restore);
+        settle.Stop();
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 #include "layout/WatchNames.h"
+#include "shellview/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
 
@@ -103,17 +104,34 @@ Positions PositionsOf(const std::vector<DeskIcon>& icons)
     return positions;
 }
 
+bool MoveDesktopIcons(const std::vector<DeskIcon>& to)
+{
+    const Positions places = PositionsOf(to);
+    CDesktopViewPair pair;
+    std::vector<CDesktopItem> items;
+    if (!pair.Open() || !ReadDesktopItems(pair, false, items, nullptr))
+        return false;
+    for (const CDesktopItem& item : items) {
+        const auto place = places.find(item.name);
+        POINT at = place == places.end() ? POINT{} : POINT{ place->second.first, place->second.second };
+        PCUITEMID_CHILD child = item.child.Get();
+        if (place == places.end() || PositionItems(pair.View(), 1, &child, &at) != S_OK)
+            return false;
+    }
+    return true;
+}
+
 CWatchProcess::~CWatchProcess()
 {
     if (m_process && WaitForSingleObject(m_process.Get(), 0) == WAIT_TIMEOUT)
         TerminateProcess(m_process.Get(), 1);
 }
 
-bool CWatchProcess::Start(const std::wstring& folder)
+bool CWatchProcess::Start(const std::wstring& args, const std::wstring& folder)
 {
     DeleteFileW(LogPath().c_str());
     m_program = (folder.empty() ? BinFolder() : folder) + L"\\" + kWatchExecutable;
-    m_process = Launch(L"\"" + m_program + L"\"");
+    m_process = Launch(L"\"" + m_program + L"\" " + args);
     return m_process && WaitForWatchLog(L"Watching", 0, 10000);
 }
 

@@ -25,6 +25,9 @@ void DeleteLayouts();
 
 using Positions = std::map<std::wstring, std::pair<long, long>>;
 Positions PositionsOf(const std::vector<DeskIcon>& icons);
+// Moves each desktop item named in to there through the shell's view, as a
+// user's drag ends; false when one could not be moved or is not named.
+bool MoveDesktopIcons(const std::vector<DeskIcon>& to);
 
 // OstrelWatch.exe, ended when destroyed. Start empties its log and waits
 // until it watches; Exit runs OstrelWatch.exe /exit: true when that ended it.
@@ -32,7 +35,8 @@ class CWatchProcess
 {
 public:
     ~CWatchProcess();
-    bool Start(const std::wstring& folder = std::wstring());
+    // From folder (the build's programs when empty), with args.
+    bool Start(const std::wstring& args = std::wstring(), const std::wstring& folder = std::wstring());
     bool Exit();
     HANDLE Process() const { return m_process.Get(); }
 

@@ -2,6 +2,8 @@
 // display mode changes while both run.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <set>
 #include "shellview/FolderView.h"
 #include "tests/cli/CliProcess.h"
 #include "tests/common/TestSupport.h"
@@ -43,6 +45,52 @@ void MoveFirstIcon(POINT to, bool input)
     ASSERT_EQ(PositionItems(pair.View(), 1, &first, &to), S_OK);
 }
 
+class CAutoSnapshotOff
+{
+public:
+    CAutoSnapshotOff()
+    {
+        const DWORD off = 0;
+        RegSetKeyValueW(HKEY_CURRENT_USER, kStoreKey, kAutoSnapshotValue, REG_DWORD, &off, sizeof(off));
+    }
+    ~CAutoSnapshotOff() { RegDeleteKeyValueW(HKEY_CURRENT_USER, kStoreKey, kAutoSnapshotValue); }
+
+private:
+    static constexpr wchar_t kStoreKey[] = L"Software\\Quenlo\\Tovak";
+};
+
+// Where the fit to a setup never seen puts icons that all find their cells
+// free: the cell under each icon (cells from the work area's corner at 21, 2
+// in the icon spacing, wholly inside), counted from the nearer edge of the
+// old work area, at that cell of the new one.
+Positions FittedPlaces(const std::vector<DeskIcon>& icons, const RECT& from, const RECT& to)
+{
+    int cx = 0, cy = 0;
+    SystemParametersInfoW(SPI_ICONHORIZONTALSPACING, 0, &cx, 0);
+    SystemParametersInfoW(SPI_ICONVERTICALSPACING, 0, &cy, 0);
+    auto cells = [](long low, long high, long first, long size) { return (high - size + 1 - (low + first) + size - 1) / size; };
+    auto carry = [&](long at, long low, long high, long toLow, long toHigh, long first, long size) {
+        const long count = cells(low, high, first, size);
+        const long cell = std::clamp((at - low - first - size / 2 + size - 1) / size, 0L, count - 1);
+        const long fromFar = count - 1 - cell;
+        const long kept = fromFar < cell ? cells(toLow, toHigh, first, size) - 1 - fromFar : cell;
+        return toLow + first + kept * size;
+    };
+    Positions places;
+    for (const DeskIcon& icon : icons)
+        places[icon.name] = { carry(icon.pos.x, from.left, from.right, to.left, to.right, 21, cx),
+                              carry(icon.pos.y, from.top, from.bottom, to.top, to.bottom, 2, cy) };
+    return places;
+}
+
+RECT WorkArea()
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    GetMonitorInfoW(MonitorFromPoint(POINT{}, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
+
 // The positions once the host has moved every icon onto a screen of that size.
 Positions WaitUntilOn(long width, long height)
 {
@@ -59,7 +107,7 @@ Positions WaitUntilOn(long width, long height)
 TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
 {
     if (!InVirtualDesktop()) {
-        ASSERT_EQ(RunInVirtualDesktop(L"--gtest_filter=WatchEndToEnd.*", 110000), 0);
+        ASSERT_EQ(RunInVirtualDesktop(L"--gtest_filter=WatchEndToEnd.Restores*", 110000), 0);
         return;
     }
     CoInitialize(nullptr);
@@ -67,6 +115,8 @@ TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
         CShellWindowsForwarding forwarding;
         CDeskHostProcess host;
         ASSERT_TRUE(forwarding.Installed() && LaunchWithLayouts(host, kSmall, kBig));
+        // The layouts saved by hand alone, as before the snapshots came.
+        const CAutoSnapshotOff off;
         CWatchProcess watcher;
         ASSERT_TRUE(watcher.Start());
         EXPECT_NE(WatchLogSince(0).find(std::wstring(L"Watching; on screen: ") + kBigLayout), std::wstring::npos);
@@ -159,6 +209,96 @@ TEST(WatchEndToEnd, RestoresAfterDisplayChangesAndShellRestarts)
         ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_EXIT, 0));
         EXPECT_EQ(WaitForSingleObject(watcher.Process(), 2000), WAIT_OBJECT_0);
         host.SetViewAnswering(true);
+    }
+    DeleteLayouts();
+    CoUninitialize();
+}
+
+TEST(WatchEndToEnd, KeepsTheArrangementAndPutsBackTheNewest)
+{
+    if (!InVirtualDesktop()) {
+        ASSERT_EQ(RunInVirtualDesktop(L"--gtest_filter=WatchEndToEnd.Keeps*", 150000), 0);
+        return;
+    }
+    CoInitialize(nullptr);
+    {
+        CShellWindowsForwarding forwarding;
+        CDeskHostProcess host;
+        ASSERT_TRUE(forwarding.Installed() && LaunchWithLayouts(host, kSmall, kBig));
+        CWatchProcess watcher;
+        ASSERT_TRUE(watcher.Start(L"/look 1"));
+        const HWND window = FindWindowW(kWatchWindowClass, nullptr);
+        size_t mark = 0;
+        auto kept = [&] { return WaitForWatchLog(L"Kept the arrangement", mark, 10000); };
+        auto switchAndBack = [&](const std::wstring& restored) {
+            mark = WatchLogMark();
+            if (!SetDisplayMode(1280, 1024) || !WaitForWatchLog(std::wstring(L"Restored ") + kSmallLayout, mark, 20000))
+                return false;
+            mark = WatchLogMark();
+            return SetDisplayMode(1920, 1080) && WaitForWatchLog(L"Restored " + restored, mark, 20000) &&
+                   WaitForWatchLog(L"Every icon stayed in place", mark, 10000);
+        };
+
+        // What the desktop showed at the start is kept; the user then
+        // arranges the icons, never saving: two looks later a snapshot, and
+        // after a trip to another size the user's places come back.
+        ASSERT_TRUE(kept()) << Narrow(WatchLogSince(0));
+        mark = WatchLogMark();
+        ASSERT_TRUE(MoveDesktopIcons(kShuffled));
+        ASSERT_TRUE(kept()) << Narrow(WatchLogSince(mark));
+        ASSERT_TRUE(switchAndBack(L"the arrangement of ")) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), PositionsOf(kShuffled));
+
+        // A layout saved by hand after the snapshot wins (30 s after the
+        // restore no look has kept anything since).
+        const std::vector<DeskIcon> saved = Icons({ { 30, 30 }, { 130, 30 }, { 230, 30 }, { 330, 30 }, { 430, 30 } });
+        ASSERT_TRUE(MoveDesktopIcons(saved));
+        ASSERT_NE(RunCliProcess({ L"save", L"/y" }).out.find(kBigLayout), std::wstring::npos);
+        ASSERT_TRUE(switchAndBack(kBigLayout)) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), PositionsOf(saved));
+
+        // "Earlier Arrangements" as the menu shows them: two kept before
+        // each restore, then the user's; picking it restores it, and undo
+        // returns to the saved layout.
+        ASSERT_TRUE(PostMessageW(window, WM_APP + 1, 0, MAKELPARAM(WM_CONTEXTMENU, 0)));
+        HWND menu = nullptr;
+        for (int i = 0; i < 100 && !(menu = FindWindowW(L"#32768", nullptr)); ++i)
+            Sleep(50);
+        ASSERT_TRUE(menu);
+        PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        for (int i = 0; i < 100 && IsWindowVisible(menu); ++i)
+            Sleep(50);
+        mark = WatchLogMark();
+        ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_EARLIER_FIRST + 2, 0));
+        ASSERT_TRUE(WaitForWatchLog(L"Earlier arrangement: Today ", mark, 10000) &&
+                    WaitForWatchLog(L"Restored the arrangement of ", mark, 20000))
+            << Narrow(WatchLogSince(mark));
+        EXPECT_NE(WatchLogSince(mark).find(L", arranged"), std::wstring::npos);
+        EXPECT_EQ(ViewPositions(), PositionsOf(kShuffled));
+        mark = WatchLogMark();
+        ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_UNDO, 0));
+        ASSERT_TRUE(WaitForWatchLog(L"Undid the last restore of", mark, 20000)) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), PositionsOf(saved));
+
+        // A size never seen: the newest arrangement, fitted; undo returns to
+        // what the host made of the icons.
+        const RECT big = WorkArea();
+        mark = WatchLogMark();
+        ASSERT_TRUE(SetDisplayMode(1024, 768));
+        const Positions shoved = WaitUntilOn(1024, 768);
+        ASSERT_TRUE(WaitForWatchLog(std::wstring(L"Fitted the arrangement of ") + kBigLayout, mark, 20000) &&
+                    WaitForWatchLog(L"Every icon stayed in place", mark, 10000))
+            << Narrow(WatchLogSince(mark));
+        const Positions fitted = FittedPlaces(kShuffled, big, WorkArea());
+        std::set<std::pair<long, long>> cells;
+        for (const auto& icon : fitted)
+            EXPECT_TRUE(cells.insert(icon.second).second && icon.second.first < 1024 && icon.second.second < 768);
+        EXPECT_EQ(ViewPositions(), fitted);
+        mark = WatchLogMark();
+        ASSERT_TRUE(PostMessageW(window, WM_COMMAND, IDM_UNDO, 0));
+        ASSERT_TRUE(WaitForWatchLog(L"Undid the last restore of", mark, 20000)) << Narrow(WatchLogSince(mark));
+        EXPECT_EQ(ViewPositions(), shoved);
+        EXPECT_TRUE(watcher.Exit());
     }
     DeleteLayouts();
     CoUninitialize();
